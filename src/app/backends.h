@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "app/app_state.h"
+
+namespace quill {
+
+struct CommandLine;
+
+// The backends of one program start: the sandbox's or the network's. Owned by
+// main() for the program's lifetime.
+class Backends {
+ public:
+  virtual ~Backends() = default;
+  virtual Platform platform() = 0;
+  // Writes back whatever the backends keep locally (the sandbox's files).
+  // false with a reason in *error when that failed.
+  virtual bool save(QString* error) = 0;
+  // A line for the user saying where the run goes ("sandbox /x", "dc1.x.y").
+  virtual QString describe() const = 0;
+};
+
+// The sandbox in commandLine.sandboxDir, created on first use.
+std::unique_ptr<Backends> openSandboxBackends(const QString& dir, QString* error);
+
+}  // namespace quill

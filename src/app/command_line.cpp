@@ -1,0 +1,366 @@
+#include "app/command_line.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <array>
+
+namespace quill {
+
+namespace {
+
+enum class Kind { YesNo, Text, Location, Pattern, Switch };
+
+struct RunFlag {
+  const char* name;
+  Kind kind;
+  bool RunOptions::*flag = nullptr;
+  QString RunOptions::*text = nullptr;
+  const char* help;
+};
+
+// Each run flag sets one field of the window's options.
+const std::array<RunFlag, 21> kRunFlags = {{
+    {"--domain", Kind::Text, nullptr, &RunOptions::txt_Domain, "NAME    domain (txt_Domain)"},
+    {"--csv", Kind::Text, nullptr, &RunOptions::txt_CSVFile, "PATH    user list (txt_CSVFile)"},
+    {"--full-tree", Kind::YesNo, &RunOptions::chk_CreateFullTree, nullptr,
+     "yes|no  create the full OU tree (chk_CreateFullTree)"},
+    {"--department-ous", Kind::YesNo, &RunOptions::chk_CreateOUs, nullptr,
+     "yes|no  department OUs (chk_CreateOUs)"},
+    {"--department-ou", Kind::Text, nullptr, &RunOptions::txt_DepartmentOU,
+     "PATH    LDAP path of the department OUs' container (txt_DepartmentOU)"},
+    {"--department-groups", Kind::YesNo, &RunOptions::chk_CreateDep, nullptr,
+     "yes|no  department groups (chk_CreateDep)"},
+    {"--duty-groups", Kind::YesNo, &RunOptions::chk_CreateDuty, nullptr,
+     "yes|no  duty groups (chk_CreateDuty)"},
+    {"--groups-ou", Kind::Text, nullptr, &RunOptions::txt_GroupsOU,
+     "PATH    LDAP path of the groups OU (txt_GroupsOU)"},
+    {"--users", Kind::YesNo, &RunOptions::chk_CreateUsers, nullptr,
+     "yes|no  create user accounts (chk_CreateUsers)"},
+    {"--flat-users", Kind::YesNo, &RunOptions::chk_UsersOnSpecificOU, nullptr,
+     "yes|no  all accounts in one OU (chk_UsersOnSpecificOU)"},
+    {"--users-ou", Kind::Text, nullptr, &RunOptions::txt_UsersOU,
+     "PATH    LDAP path of that OU (txt_UsersOU)"},
+    {"--email", Kind::YesNo, &RunOptions::chk_EmailDomain, nullptr,
+     "yes|no  set e-mail addresses (chk_EmailDomain)"},
+    {"--email-domain", Kind::Text, nullptr, &RunOptions::txt_EmailDomain,
+     "NAME    e-mail domain (txt_EmailDomain)"},
+    {"--dir-root", Kind::Text, nullptr, &RunOptions::txt_DirRoot,
+     "UNC     root of the folder trees (txt_DirRoot)"},
+    {"--private-dirs", Kind::YesNo, &RunOptions::chk_PrivDir, nullptr,
+     "yes|no  private folder containers (chk_PrivDir)"},
+    {"--private-location", Kind::Location, nullptr, nullptr,
+     "central|per-department  where they go (opt_PrivateDirsLocation)"},
+    {"--single-public", Kind::YesNo, &RunOptions::chk_PubDirSingle, nullptr,
+     "yes|no  one public folder for all (chk_PubDirSingle)"},
+    {"--department-public", Kind::YesNo, &RunOptions::chk_PubDirDep, nullptr,
+     "yes|no  a public folder per department (chk_PubDirDep)"},
+    {"--hidden-shares", Kind::YesNo, &RunOptions::chk_HiddenShares, nullptr,
+     "yes|no  hidden shares, name$ (chk_HiddenShares)"},
+    {"--pattern", Kind::Pattern, nullptr, nullptr,
+     "N=LEAD,TRAIL  user-name pattern N (1-3), letter counts 0-12 (12: whole name)"},
+    {"--last-name-first", Kind::Switch, nullptr, nullptr,
+     "        the last name leads the user name"},
+}};
+
+const RunFlag* findRunFlag(const QString& name) {
+  for (const RunFlag& f : kRunFlags) {
+    if (name == QLatin1String(f.name)) return &f;
+  }
+  return nullptr;
+}
+
+bool parseYesNo(const QString& value, bool* out) {
+  const QString v = value.toLower();
+  if (v == QLatin1String("yes")) {
+    *out = true;
+    return true;
+  }
+  if (v == QLatin1String("no")) {
+    *out = false;
+    return true;
+  }
+  return false;
+}
+
+struct PatternValue {
+  int number = 0;
+  UserNamePattern pattern;
+};
+
+bool parsePattern(const QString& value, PatternValue* out, QString* why) {
+  static const QRegularExpression re(QStringLiteral("^([0-9]+)=([0-9]+),([0-9]+)$"));
+  const QRegularExpressionMatch m = re.match(value);
+  if (!m.hasMatch()) {
+    *why = QStringLiteral("expected N=LEAD,TRAIL");
+    return false;
+  }
+  const int n = m.captured(1).toInt();
+  const int lead = m.captured(2).toInt();
+  const int trail = m.captured(3).toInt();
+  if (n < 1 || n > 3) {
+    *why = QStringLiteral("pattern number must be 1, 2 or 3");
+    return false;
+  }
+  if (lead > kEntireNameCount || trail > kEntireNameCount) {
+    *why = QStringLiteral("letter counts run from 0 to 12");
+    return false;
+  }
+  if (lead == 0 && trail == 0) {
+    *why = QStringLiteral("a pattern needs at least one letter");
+    return false;
+  }
+  out->number = n;
+  out->pattern = UserNamePattern{lead, trail};
+  return true;
+}
+
+QString badValue(const QString& flag, const QString& value, const QString& why) {
+  return QStringLiteral("invalid value '%1' for %2: %3").arg(value, flag, why);
+}
+
+// Reads the first line of a password file, without its line end.
+bool readFirstLine(const QString& path, QString* line, QString* error) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    *error = QStringLiteral("cannot read password file '%1': %2").arg(path, file.errorString());
+    return false;
+  }
+  QByteArray bytes = file.readLine(64 * 1024);
+  while (bytes.endsWith('\n') || bytes.endsWith('\r')) bytes.chop(1);
+  *line = QString::fromUtf8(bytes);
+  return true;
+}
+
+}  // namespace
+
+CommandLineResult parseCommandLine(const QStringList& args) {
+  CommandLineResult result;
+  CommandLine& cl = result.commandLine;
+  bool help = false;
+  bool version = false;
+  bool batch = false;
+  bool network = false;
+  QString firstRunFlag;
+
+  for (int i = 0; i < args.size(); ++i) {
+    QString arg = args.at(i);
+    QString inlineValue;
+    bool hasInline = false;
+    if (arg.startsWith(QLatin1String("--"))) {
+      const qsizetype eq = arg.indexOf(QLatin1Char('='));
+      if (eq > 0) {
+        inlineValue = arg.mid(eq + 1);
+        arg = arg.left(eq);
+        hasInline = true;
+      }
+    }
+    auto takeValue = [&](QString* value) -> bool {
+      if (hasInline) {
+        *value = inlineValue;
+        return true;
+      }
+      if (i + 1 >= args.size()) {
+        result.error = QStringLiteral("option %1 needs a value").arg(arg);
+        return false;
+      }
+      *value = args.at(++i);
+      return true;
+    };
+    auto noValue = [&]() -> bool {
+      if (hasInline) {
+        result.error = QStringLiteral("option %1 takes no value").arg(arg);
+        return false;
+      }
+      return true;
+    };
+
+    if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+      if (!noValue()) return result;
+      help = true;
+    } else if (arg == QLatin1String("--version")) {
+      if (!noValue()) return result;
+      version = true;
+    } else if (arg == QLatin1String("--batch")) {
+      if (!noValue()) return result;
+      batch = true;
+    } else if (arg == QLatin1String("--yes")) {
+      if (!noValue()) return result;
+      cl.answerYes = true;
+    } else if (arg == QLatin1String("--sandbox")) {
+      if (!takeValue(&cl.sandboxDir)) return result;
+      if (cl.sandboxDir.isEmpty()) {
+        result.error = QStringLiteral("option --sandbox needs a folder");
+        return result;
+      }
+    } else if (arg == QLatin1String("--dc")) {
+      if (!takeValue(&cl.dcHost)) return result;
+      network = true;
+    } else if (arg == QLatin1String("--starttls")) {
+      if (!noValue()) return result;
+      cl.startTls = true;
+      network = true;
+    } else if (arg == QLatin1String("--credentials")) {
+      if (!takeValue(&cl.credentialsFile)) return result;
+      network = true;
+    } else if (arg == QLatin1String("--password-file")) {
+      if (!takeValue(&cl.passwordFile)) return result;
+      if (firstRunFlag.isEmpty()) firstRunFlag = arg;
+    } else if (arg == QLatin1String("--confirm-password-file")) {
+      if (!takeValue(&cl.confirmPasswordFile)) return result;
+      if (firstRunFlag.isEmpty()) firstRunFlag = arg;
+    } else if (const RunFlag* flag = findRunFlag(arg)) {
+      QString value;
+      if (flag->kind == Kind::Switch) {
+        if (!noValue()) return result;
+      } else if (!takeValue(&value)) {
+        return result;
+      }
+      bool b = false;
+      PatternValue p;
+      QString why;
+      if (flag->kind == Kind::YesNo && !parseYesNo(value, &b)) {
+        result.error = badValue(arg, value, QStringLiteral("expected yes or no"));
+        return result;
+      }
+      if (flag->kind == Kind::Location && value != QLatin1String("central") &&
+          value != QLatin1String("per-department")) {
+        result.error = badValue(arg, value, QStringLiteral("expected central or per-department"));
+        return result;
+      }
+      if (flag->kind == Kind::Pattern && !parsePattern(value, &p, &why)) {
+        result.error = badValue(arg, value, why);
+        return result;
+      }
+      cl.runFlags.emplace_back(arg, value);
+      if (firstRunFlag.isEmpty()) firstRunFlag = arg;
+    } else if (arg.startsWith(QLatin1Char('-'))) {
+      result.error = QStringLiteral("unknown option '%1'").arg(arg);
+      return result;
+    } else {
+      result.error = QStringLiteral("unexpected argument '%1'").arg(arg);
+      return result;
+    }
+  }
+
+  if (help) {
+    cl.mode = CommandLine::Mode::Help;
+  } else if (version) {
+    cl.mode = CommandLine::Mode::Version;
+  } else {
+    if (network && cl.useSandbox()) {
+      result.error =
+          QStringLiteral("--sandbox cannot be combined with --dc, --starttls or --credentials");
+      return result;
+    }
+    if (!batch && !firstRunFlag.isEmpty()) {
+      result.error =
+          QStringLiteral("option %1 sets a run option and needs --batch").arg(firstRunFlag);
+      return result;
+    }
+    if (!batch && cl.answerYes) {
+      result.error = QStringLiteral("option --yes needs --batch");
+      return result;
+    }
+    cl.mode = batch ? CommandLine::Mode::Batch : CommandLine::Mode::Window;
+  }
+  result.ok = true;
+  return result;
+}
+
+bool applyRunFlags(const CommandLine& commandLine, RunOptions& options, UserNamePatterns& patterns,
+                   QString* error) {
+  for (const auto& [name, value] : commandLine.runFlags) {
+    const RunFlag* flag = findRunFlag(name);
+    if (!flag) continue;
+    switch (flag->kind) {
+      case Kind::YesNo: {
+        bool b = false;
+        parseYesNo(value, &b);
+        options.*(flag->flag) = b;
+        break;
+      }
+      case Kind::Text:
+        options.*(flag->text) = value;
+        break;
+      case Kind::Location:
+        options.opt_PrivateDirsLocation =
+            value == QLatin1String("central") ? kPrivateDirsCentral : kPrivateDirsPerDepartment;
+        break;
+      case Kind::Pattern: {
+        PatternValue p;
+        QString why;
+        if (parsePattern(value, &p, &why)) patterns.pattern[p.number - 1] = p.pattern;
+        break;
+      }
+      case Kind::Switch:
+        patterns.LastNameFirst = true;
+        break;
+    }
+  }
+  // The confirmation file wins over the password file for the second box,
+  // whatever order the two were given in.
+  if (!commandLine.passwordFile.isEmpty()) {
+    QString password;
+    if (!readFirstLine(commandLine.passwordFile, &password, error)) return false;
+    options.txt_Password = {password, password};
+  }
+  if (!commandLine.confirmPasswordFile.isEmpty()) {
+    QString password;
+    if (!readFirstLine(commandLine.confirmPasswordFile, &password, error)) return false;
+    options.txt_Password[1] = password;
+  }
+  return true;
+}
+
+QString usageText() {
+  QString text = QStringLiteral(
+      "Usage: quillstead [--sandbox DIR | NETWORK OPTIONS]\n"
+      "       quillstead --batch [--sandbox DIR | NETWORK OPTIONS] [RUN OPTIONS] [--yes]\n"
+      "\n"
+      "Builds OUs, user accounts, groups, folders and shares in an Active Directory\n"
+      "domain from one user list. Without --batch it opens the main window.\n"
+      "\n"
+      "Backends:\n"
+      "  --sandbox DIR            embedded sandbox in DIR (created on first use);\n"
+      "                           no server and no credentials needed\n"
+      "  --dc HOST                domain controller for LDAP and \\\\domain\\sysvol\n"
+      "                           (default: the domain name)\n"
+      "  --starttls               ldap:// on port 389 with StartTLS instead of ldaps://\n"
+      "  --credentials FILE       smbclient authfile (username =, password =, domain =);\n"
+      "                           without it a cached Kerberos ticket is used\n"
+      "\n"
+      "Batch mode:\n"
+      "  --batch                  one run without a window; log lines on stdout,\n"
+      "                           messages on stderr\n"
+      "  --yes                    answer Yes to every Yes/No question (default: No)\n"
+      "\n"
+      "Run options (start from the window's start-up values):\n");
+  for (const RunFlag& f : kRunFlags) {
+    // Each help text is "VALUE  what it sets"; the value joins the flag.
+    const QString help = QString::fromUtf8(f.help);
+    const qsizetype gap = help.indexOf(QLatin1String("  "));
+    const QString value = help.left(gap).trimmed();
+    const QString what = help.mid(gap).trimmed();
+    QString left = QLatin1String(f.name);
+    if (!value.isEmpty()) left += QLatin1Char(' ') + value;
+    if (left.size() > 24) {
+      text += QStringLiteral("  %1\n  %2 %3\n").arg(left, QString(24, QLatin1Char(' ')), what);
+    } else {
+      text += QStringLiteral("  %1 %2\n").arg(left, -24).arg(what);
+    }
+  }
+  text += QStringLiteral(
+      "  --password-file FILE     initial password, first line of FILE, into both\n"
+      "                           password boxes (txt_Password)\n"
+      "  --confirm-password-file FILE\n"
+      "                           confirmation only (txt_Password index 1)\n"
+      "\n"
+      "  --help                   this text\n"
+      "  --version                the version\n"
+      "\n"
+      "Exit status of --batch: 0 no errors or warnings, 1 errors, 2 warnings only,\n"
+      "3 the run ended early, 64 bad usage.\n");
+  return text;
+}
+
+}  // namespace quill

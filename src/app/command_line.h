@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <utility>
+#include <vector>
+
+#include "run/run_options.h"
+#include "usernames/user_name_pattern.h"
+
+namespace quill {
+
+// Exit status for bad usage (sysexits' EX_USAGE).
+inline constexpr int kExitUsage = 64;
+
+// What the command line asks for. Run flags are kept in the order given and
+// applied on top of the window's start-up values by applyRunFlags, because
+// those values depend on the backends chosen here.
+struct CommandLine {
+  enum class Mode { Window, Batch, Help, Version };
+
+  Mode mode = Mode::Window;
+  QString sandboxDir;  // empty: network backends
+  QString dcHost;
+  bool startTls = false;
+  QString credentialsFile;
+  bool answerYes = false;
+  QString passwordFile;
+  QString confirmPasswordFile;
+  std::vector<std::pair<QString, QString>> runFlags;  // flag, value ("" for a switch)
+
+  bool useSandbox() const { return !sandboxDir.isEmpty(); }
+};
+
+struct CommandLineResult {
+  bool ok = false;
+  QString error;  // names the offending flag; empty when ok
+  CommandLine commandLine;
+};
+
+// Parses the arguments (without the program name). Every value is checked
+// here, so a bad flag is reported before anything is opened.
+CommandLineResult parseCommandLine(const QStringList& args);
+
+// Applies the run flags to options and patterns, and reads the password
+// files. Returns false with a reason in *error when a password file cannot
+// be read.
+bool applyRunFlags(const CommandLine& commandLine, RunOptions& options, UserNamePatterns& patterns,
+                   QString* error);
+
+// The text of --help.
+QString usageText();
+
+}  // namespace quill

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include "run/run_host.h"
+
+class QWidget;
+
+namespace quill {
+
+// Everything the main window asks of the user or hands to the desktop
+// outside its own controls: message boxes, the file chooser and the log
+// viewer. The window takes it by reference, so tests answer from a script
+// and never block on a modal dialog.
+class Prompter {
+ public:
+  virtual ~Prompter() = default;
+
+  // A modal message box titled "Quillstead" owned by parent; the answer
+  // given (Ok for an OK box).
+  virtual MsgAnswer ask(QWidget* parent, const QString& text, MsgButtons buttons,
+                        MsgIcon icon) = 0;
+
+  // The chooser of the browse buttons: a file or a folder; the chosen path,
+  // or the empty text when the user cancels.
+  virtual QString browseForFolder(QWidget* parent, const QString& title) = 0;
+
+  // Opens path in the desktop's viewer without waiting for it.
+  virtual void openLog(const QString& path) = 0;
+};
+
+// The real one: QMessageBox, QFileDialog and xdg-open.
+class DesktopPrompter : public Prompter {
+ public:
+  MsgAnswer ask(QWidget* parent, const QString& text, MsgButtons buttons, MsgIcon icon) override;
+  QString browseForFolder(QWidget* parent, const QString& title) override;
+  void openLog(const QString& path) override;
+};
+
+}  // namespace quill

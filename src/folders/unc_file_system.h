@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+namespace quill {
+
+// Folders on file servers, addressed by UNC paths "\\server\share\a\b".
+// The path is taken exactly as written (backslashes, no expansion).
+class UncFileSystem {
+ public:
+  virtual ~UncFileSystem() = default;
+
+  // True when a file or folder (a share root included) exists at uncPath and
+  // can be reached. Never reports an error.
+  virtual bool exists(const QString& uncPath) = 0;
+
+  // Creates the one folder uncPath; its parent must exist. Returns true on
+  // success; on failure false with a reason in *error when error is given.
+  virtual bool makeFolder(const QString& uncPath, QString* error) = 0;
+};
+
+}  // namespace quill
