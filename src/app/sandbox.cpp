@@ -1,6 +1,7 @@
 #include "app/sandbox.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -75,6 +76,18 @@ bool writeFileAtomically(const QString& path, const QByteArray& data, QString* e
     return false;
   }
   return true;
+}
+
+// Writes data to path unless the file holds exactly data already, so a start
+// that changed nothing leaves the sandbox's files, and their times, alone.
+bool writeIfChanged(const QString& path, const QByteArray& data, QString* error) {
+  QFile current(path);
+  if (current.open(QIODevice::ReadOnly) && current.size() == data.size() &&
+      current.readAll() == data) {
+    return true;
+  }
+  current.close();
+  return writeFileAtomically(path, data, error);
 }
 
 QByteArray sampleUserList() {
@@ -154,8 +167,8 @@ bool Sandbox::createContent(QString* error) {
 }
 
 bool Sandbox::save(QString* error) {
-  return m_directory->saveLdif(m_dir + u'/' + kDirectoryFile, error) &&
-         m_shares->save(m_dir + u'/' + kSharesFile, error);
+  return writeIfChanged(m_dir + u'/' + kDirectoryFile, m_directory->toLdif(), error) &&
+         writeIfChanged(m_dir + u'/' + kSharesFile, m_shares->toTsv(), error);
 }
 
 Platform Sandbox::platform() { return Platform{m_directory.get(), m_files.get(), m_shares.get()}; }

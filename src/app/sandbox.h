@@ -26,8 +26,9 @@ class Sandbox {
   // Returns nullptr with a reason in *error on failure.
   static std::unique_ptr<Sandbox> open(const QString& dir, QString* error);
 
-  // Writes the directory and share table back (atomically). Returns false
-  // with a reason in *error on failure.
+  // Writes the directory and share table back (atomically); a file whose
+  // content is unchanged is not rewritten. Returns false with a reason in
+  // *error on failure.
   bool save(QString* error);
 
   Platform platform();

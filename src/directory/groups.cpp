@@ -54,6 +54,9 @@ int AddMemberToGroup(RunContext& context, const QString& groupName, const DirObj
   if (err.number() == kErrAlreadyExists) return kGroupDone;
   context.ReportLine(QStringLiteral("Error Adding '") + memberPath + QStringLiteral("' to '") +
                      groupPath + QStringLiteral("'. Cause: ") + err.description());
+  // A membership that is missing is an error of the run: the summary must not
+  // call a run with this line in its log successful.
+  context.counters.ErrorsOccurred = true;
   if (refusal) *refusal = err.number();
   return kGroupAddFailed;
 }

@@ -63,12 +63,13 @@ int CreateUserAccount(RunContext& context, const UserRecord& person, const DirOb
     return kUserExistsOrIncomplete;
   }
 
-  const QString dn = dir.Get(*user, QStringLiteral("distinguishedName"), err);
-  if (dn.isEmpty()) {
+  // The DN is handed back for both outcomes, so an empty one never leaves a
+  // caller holding the DN of someone else.
+  userDn = dir.Get(*user, QStringLiteral("distinguishedName"), err);
+  if (userDn.isEmpty()) {
     counters.ErrorsOccurred = true;
     return kUserDnEmpty;
   }
-  userDn = dn;
   return kUserCreated;
 }
 

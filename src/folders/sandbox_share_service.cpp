@@ -131,11 +131,16 @@ bool SandboxShareService::load(const QString& tsvPath, QString* error) {
   return true;
 }
 
-bool SandboxShareService::save(const QString& tsvPath, QString* error) const {
+QByteArray SandboxShareService::toTsv() const {
   QByteArray data;
   for (const SandboxShare& share : m_shares) {
     data += (share.server + u'\t' + share.name + u'\t' + share.localPath + u'\n').toUtf8();
   }
+  return data;
+}
+
+bool SandboxShareService::save(const QString& tsvPath, QString* error) const {
+  const QByteArray data = toTsv();
   QSaveFile file(tsvPath);
   if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
     if (error) *error = QStringLiteral("Cannot write %1: %2").arg(tsvPath, file.errorString());

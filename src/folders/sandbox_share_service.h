@@ -27,6 +27,8 @@ class SandboxShareService : public ShareService {
 
   bool load(const QString& tsvPath, QString* error);
   bool save(const QString& tsvPath, QString* error) const;  // atomic
+  // The share table as save() writes it.
+  QByteArray toTsv() const;
   void addShare(const SandboxShare& share);
   const std::vector<SandboxShare>& shares() const { return m_shares; }
 

@@ -342,11 +342,13 @@ Run::Verdict Run::accountStep(const UserRecord& person, const QString& leadName,
 Run::Verdict Run::groupStep(const UserRecord& person, const QString& userDn) {
   const RunOptions o = m_ctx.options();
   if (!o.chk_CreateDep && !o.chk_CreateDuty) return Verdict::Continue;
-  std::initializer_list<int> fields =
-      o.chk_CreateDep && o.chk_CreateDuty
-          ? std::initializer_list<int>{4, 5}
-          : (o.chk_CreateDep ? std::initializer_list<int>{4} : std::initializer_list<int>{5});
-  if (auto failure = need(person, fields)) return handle(*failure);
+  // The field lists are built inside the call: an initializer_list kept in a
+  // variable would point at an array that no longer exists when need() reads it.
+  const int groupField = o.chk_CreateDep ? 4 : 5;
+  if (auto failure =
+          o.chk_CreateDep && o.chk_CreateDuty ? need(person, {4, 5}) : need(person, {groupField})) {
+    return handle(*failure);
+  }
 
   if (m_ctx.groupsOuPath.isEmpty()) {
     // Target OUs were not prepared (the group options were switched on
