@@ -5,13 +5,13 @@
 #include <QWidget>
 #include <array>
 #include <functional>
-#include <optional>
 
 #include "app/app_state.h"
 #include "run/run_driver.h"
 #include "run/run_host.h"
 
 class QCheckBox;
+class QColor;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -146,12 +146,12 @@ class MainWindow : public QWidget, public RunHost {
   void cmd_userNamePat_Click();
 
   // The option rules; each also runs when code changes its box's state.
-  void chk_CreateFullTree_Click();       // R1
-  void chk_CreateOUs_Click();            // R2
-  void chk_CreateDep_Click();            // R3 (the duty box runs it too)
-  void chk_CreateUsers_Click();          // R4
-  void chk_UsersOnSpecificOU_Click();    // R5
-  void chk_PrivDir_Click();              // R6, then UpdateFolderOptions
+  void chk_CreateFullTree_Click();     // R1
+  void chk_CreateOUs_Click();          // R2
+  void chk_CreateDep_Click();          // R3 (the duty box runs it too)
+  void chk_CreateUsers_Click();        // R4
+  void chk_UsersOnSpecificOU_Click();  // R5
+  void chk_PrivDir_Click();            // R6, then UpdateFolderOptions
   void UpdateFolderOptions();
 
   // Shows preview picture number beside the window.

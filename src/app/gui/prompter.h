@@ -18,8 +18,7 @@ class Prompter {
 
   // A modal message box titled "Quillstead" owned by parent; the answer
   // given (Ok for an OK box).
-  virtual MsgAnswer ask(QWidget* parent, const QString& text, MsgButtons buttons,
-                        MsgIcon icon) = 0;
+  virtual MsgAnswer ask(QWidget* parent, const QString& text, MsgButtons buttons, MsgIcon icon) = 0;
 
   // The chooser of the browse buttons: a file or a folder; the chosen path,
   // or the empty text when the user cancels.

@@ -1,23 +1,24 @@
 #include "app/gui/window_mode.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
 #include <cstdio>
 
 #include "app/backends.h"
 #include "app/command_line.h"
+#include "app/gui/main_window.h"
+#include "app/gui/prompter.h"
 
 namespace quill {
 
 int runWindow(const CommandLine& commandLine, Backends& backends) {
   (void)commandLine;
-  QMainWindow window;
-  window.setWindowTitle(QStringLiteral("Quillstead - Version 1.0"));
-  auto* label = new QLabel(QStringLiteral("Quillstead on %1").arg(backends.describe()), &window);
-  label->setMargin(24);
-  window.setCentralWidget(label);
-  window.resize(640, 480);
+  AppState state;
+  state.platform = backends.platform();
+  DesktopPrompter prompter;
+  MainWindow window(state.platform, state, prompter);
+  // Saved after every run, so a run's work is on disk even if the program
+  // is killed later, and once more at exit.
+  window.setSaveHandler([&backends](QString* error) { return backends.save(error); });
   window.show();
   const int status = QApplication::exec();
   QString error;
