@@ -18,13 +18,18 @@ constexpr qint64 kNewGroupType = -2147483646;   // global security group
 constexpr qint64 kEnabledUserAccountControl = 512;
 
 // Schema spellings, so names staged in any letter case are stored alike.
+// UTF-16 literals: every entry's attribute names and classes refer to them
+// (literal()) instead of each entry holding its own copies of the same words.
 // clang-format off
-constexpr const char* kKnownAttributes[] = {
-    "objectClass", "cn", "ou", "dc", "sAMAccountName", "userPrincipalName", "displayName",
-    "givenName", "sn", "description", "telephoneNumber", "mail", "pwdLastSet",
-    "userAccountControl", "groupType", "member", "userPassword", "unicodePwd",
-    "distinguishedName", "nTMixedDomain", "minPwdLength"};
+constexpr QStringView kKnownAttributes[] = {
+    u"objectClass", u"cn", u"ou", u"dc", u"sAMAccountName", u"userPrincipalName", u"displayName",
+    u"givenName", u"sn", u"description", u"telephoneNumber", u"mail", u"pwdLastSet",
+    u"userAccountControl", u"groupType", u"member", u"userPassword", u"unicodePwd",
+    u"distinguishedName", u"nTMixedDomain", u"minPwdLength"};
 // clang-format on
+
+// A string over text of static storage (a literal): no copy, no allocation.
+QString literal(QStringView text) { return QString::fromRawData(text.data(), text.size()); }
 
 // Attributes the directory maintains itself: the DN, the class, members
 // (through Add) and passwords (through SetPassword, stored only hashed).
@@ -32,10 +37,8 @@ constexpr const char* kProtectedAttributes[] = {"distinguishedName", "objectClas
                                                 "userPassword", "unicodePwd"};
 
 QString canonicalAttribute(const QString& name) {
-  for (const char* known : kKnownAttributes) {
-    if (name.compare(QLatin1StringView(known), Qt::CaseInsensitive) == 0) {
-      return QLatin1StringView(known);
-    }
+  for (QStringView known : kKnownAttributes) {
+    if (name.compare(known, Qt::CaseInsensitive) == 0) return literal(known);
   }
   return name;
 }
@@ -48,16 +51,21 @@ bool isProtected(const QString& name) {
 }
 
 QStringList objectClassesFor(const QString& objectClass) {
-  const auto is = [&](const char* name) {
-    return objectClass.compare(QLatin1StringView(name), Qt::CaseInsensitive) == 0;
+  const auto is = [&](QStringView name) {
+    return objectClass.compare(name, Qt::CaseInsensitive) == 0;
   };
-  if (is("user")) return {"top", "person", "organizationalPerson", "user"};
-  if (is("computer")) return {"top", "person", "organizationalPerson", "user", "computer"};
-  if (is("organizationalUnit")) return {"top", "organizationalUnit"};
-  if (is("group")) return {"top", "group"};
-  if (is("container")) return {"top", "container"};
-  if (is("domainDNS")) return {"top", "domain", "domainDNS"};
-  return {QStringLiteral("top"), objectClass};
+  const QString top = literal(u"top");
+  const QString person = literal(u"person");
+  const QString organizationalPerson = literal(u"organizationalPerson");
+  if (is(u"user")) return {top, person, organizationalPerson, literal(u"user")};
+  if (is(u"computer")) {
+    return {top, person, organizationalPerson, literal(u"user"), literal(u"computer")};
+  }
+  if (is(u"organizationalUnit")) return {top, literal(u"organizationalUnit")};
+  if (is(u"group")) return {top, literal(u"group")};
+  if (is(u"container")) return {top, literal(u"container")};
+  if (is(u"domainDNS")) return {top, literal(u"domain"), literal(u"domainDNS")};
+  return {top, objectClass};
 }
 
 void fail(PendingError& err, uint32_t number, const QString& detail = {}) {

@@ -109,7 +109,15 @@ void RunLog::RotateRunLog() {
   if (qint64{size} < qint64{m_maxSizeKB} * 1024) return;
   // A refused move is tried again after the next line. The period goes on
   // until a move succeeds, so the dated name covers the whole file.
-  if (QFile::rename(m_path, rotatedPath())) m_periodStart = m_clock();
+  // Dated names go down to the minute only: when a log fills up twice in one
+  // minute the name is taken, and the move would be refused for good. A
+  // counter before ".log" keeps the limit without overwriting the older file.
+  const QString dated = rotatedPath();
+  QString target = dated;
+  for (int n = 2; QFileInfo::exists(target) && n < 1000; ++n) {
+    target = dated.left(dated.size() - 4) + QStringLiteral("-%1.log").arg(n);
+  }
+  if (QFile::rename(m_path, target)) m_periodStart = m_clock();
 }
 
 QString RunLog::defaultFileName() {

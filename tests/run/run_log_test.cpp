@@ -102,17 +102,25 @@ TEST_F(RunLogTest, AfterRotationANewFileAndANewPeriodBegin) {
             QStringList({kDatedName, "quill-From-6-12-26_18-30-to-2-1-05_0-9.log"}));
 }
 
-TEST_F(RunLogTest, RefusedMoveIsRetriedAfterTheNextLine) {
+TEST_F(RunLogTest, TwoRotationsInOneMinuteKeepBothFilesAndTheLimit) {
   openPlain(m_log, m_dir.path(), 1);
   m_now = kRotated;
   const QString dated = m_dir.filePath(kDatedName);
-  ASSERT_TRUE(QDir().mkdir(dated));  // a move cannot replace a folder
+  ASSERT_TRUE(QDir().mkdir(dated));  // the dated name is taken
   EXPECT_TRUE(m_log.WriteLogLine(QString(1100, QLatin1Char('a'))));
-  EXPECT_TRUE(QFile::exists(m_log.path()));
-  ASSERT_TRUE(QDir().rmdir(dated));
-  EXPECT_TRUE(m_log.WriteLogLine(QStringLiteral("b")));
   EXPECT_FALSE(QFile::exists(m_log.path()));
-  EXPECT_EQ(QFileInfo(dated).size(), 1100 + 2 + 3);
+  const QString second = m_dir.filePath("quill-From-5-12-26_7-5-to-6-12-26_18-30-2.log");
+  EXPECT_EQ(QFileInfo(second).size(), 1100 + 2);
+
+  // The period now starts at 18:30, and a second fill within that minute
+  // meets its own dated name from the first move.
+  EXPECT_TRUE(m_log.WriteLogLine(QString(1100, QLatin1Char('b'))));
+  const QString sameMinute = m_dir.filePath("quill-From-6-12-26_18-30-to-6-12-26_18-30.log");
+  EXPECT_TRUE(QFile::exists(sameMinute));
+  EXPECT_TRUE(m_log.WriteLogLine(QString(1100, QLatin1Char('c'))));
+  EXPECT_EQ(contents(m_dir.filePath("quill-From-6-12-26_18-30-to-6-12-26_18-30-2.log")),
+            QByteArray(1100, 'c') + "\r\n");
+  EXPECT_FALSE(QFile::exists(m_log.path()));
 }
 
 TEST_F(RunLogTest, UnwritableLogReportsFalseAndNothingElse) {
