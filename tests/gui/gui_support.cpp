@@ -9,6 +9,8 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 
+#include "app/gui/dialog_wiring.h"
+
 namespace quill::test {
 
 void ScriptedPrompter::scriptAnswers(std::initializer_list<MsgAnswer> answers) {
@@ -17,6 +19,10 @@ void ScriptedPrompter::scriptAnswers(std::initializer_list<MsgAnswer> answers) {
 
 void ScriptedPrompter::scriptChoices(std::initializer_list<QString> paths) {
   m_choices.insert(m_choices.end(), paths.begin(), paths.end());
+}
+
+void ScriptedPrompter::scriptInputs(std::initializer_list<QString> texts) {
+  m_inputs.insert(m_inputs.end(), texts.begin(), texts.end());
 }
 
 QStringList ScriptedPrompter::messageTexts() const {
@@ -42,6 +48,14 @@ QString ScriptedPrompter::browseForFolder(QWidget*, const QString& title) {
   const QString path = m_choices.front();
   m_choices.pop_front();
   return path;
+}
+
+QString ScriptedPrompter::inputBox(QWidget*, const QString& prompt) {
+  m_inputPrompts.append(prompt);
+  if (m_inputs.empty()) return QString();
+  const QString text = m_inputs.front();
+  m_inputs.pop_front();
+  return text;
 }
 
 void WindowTest::SetUp() {
@@ -73,6 +87,7 @@ void WindowTest::reopenWindow() {
     ++m_saves;
     return m_sandbox->save(error);
   });
+  wireDialogs(*m_window, m_state, m_prompter, [this] { ++m_beeps; });
 }
 
 QString WindowTest::writeUserList(const QString& fileName, const QStringList& persons) {

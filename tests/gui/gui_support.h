@@ -22,8 +22,8 @@ namespace quill::test {
 
 // A Prompter for widget tests: records every message box, answers Yes/No
 // questions from a script (No once it is used up), hands out chooser
-// results in order (the empty text, as a cancel, once used up) and records
-// the logs it was asked to open.
+// results and input box answers in order (the empty text, as a cancel, once
+// used up) and records the logs it was asked to open.
 class ScriptedPrompter : public Prompter {
  public:
   struct Message {
@@ -34,6 +34,7 @@ class ScriptedPrompter : public Prompter {
 
   void scriptAnswers(std::initializer_list<MsgAnswer> answers);
   void scriptChoices(std::initializer_list<QString> paths);
+  void scriptInputs(std::initializer_list<QString> texts);
   // Called for every message before it is answered, e.g. to act during a run.
   std::function<void(const Message&)> onAsk;
 
@@ -41,22 +42,27 @@ class ScriptedPrompter : public Prompter {
   QStringList messageTexts() const;
   const QStringList& chooserTitles() const { return m_chooserTitles; }
   const QStringList& openedLogs() const { return m_openedLogs; }
+  const QStringList& inputPrompts() const { return m_inputPrompts; }
   void clear() { m_messages.clear(); }
 
   MsgAnswer ask(QWidget* parent, const QString& text, MsgButtons buttons, MsgIcon icon) override;
   QString browseForFolder(QWidget* parent, const QString& title) override;
+  QString inputBox(QWidget* parent, const QString& prompt) override;
   void openLog(const QString& path) override { m_openedLogs.append(path); }
 
  private:
   std::deque<MsgAnswer> m_answers;
   std::deque<QString> m_choices;
+  std::deque<QString> m_inputs;
+  QStringList m_inputPrompts;
   std::vector<Message> m_messages;
   QStringList m_chooserTitles;
   QStringList m_openedLogs;
 };
 
 // A fresh sandbox in a temporary folder (also the current directory, so the
-// run log lands there) and a main window on it.
+// run log lands there) and a main window on it, with the OU browser and the
+// pattern dialog plugged in (their beeps counted in m_beeps).
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -91,6 +97,7 @@ class WindowTest : public ::testing::Test {
   ScriptedPrompter m_prompter;
   std::unique_ptr<MainWindow> m_window;
   int m_saves = 0;
+  int m_beeps = 0;
   int m_sandboxes = 0;
 };
 

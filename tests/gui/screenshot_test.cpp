@@ -10,6 +10,8 @@
 #include "app/gui/preview_pictures.h"
 #include "app/gui/preview_window.h"
 #include "gui_support.h"
+#include "oubrowser/ou_browser_dialog.h"
+#include "usernames/user_name_dialog.h"
 
 namespace quill::test {
 namespace {
@@ -126,6 +128,34 @@ TEST_F(Screenshots, AboutBox) {
   ASSERT_NE(m_window->aboutBox(), nullptr);
   settle();
   save(m_window->aboutBox()->grab(), "about-box");
+}
+
+TEST_F(Screenshots, Dialogs) {
+  m_window->Timer1_Timer();
+  child<QCheckBox>("chk_CreateFullTree")->click();
+  child<QPushButton>("cmd_GroupsOUBrowse")->click();
+  auto* browser = qobject_cast<FrmBrowse4OU*>(m_window->ouBrowser());
+  ASSERT_NE(browser, nullptr);
+  m_prompter.scriptInputs({QStringLiteral("Sales, Europe"), QStringLiteral("Staff")});
+  browser->Command1_Click();
+  browser->BrowseOU(QStringLiteral("OU=Sales\\, Europe,DC=example,DC=test"), true, false);
+  browser->Command1_Click();
+  settle();
+  save(browser->grab(), "ou-browser");
+  browser->BrowseOU(QStringLiteral("DC=example,DC=test"), true, false);
+  browser->BrowseOU(QStringLiteral("LDAP://example.test/DC=test"), false, true);
+  settle();
+  save(browser->grab(), "ou-browser-failed-bind");
+  browser->hide();
+
+  child<QPushButton>("cmd_userNamePat")->click();
+  QWidget* patterns = m_window->userNameDialog();
+  ASSERT_NE(patterns, nullptr);
+  settle();
+  save(patterns->grab(), "user-name-pattern");
+  patterns->findChild<QPushButton*>(QStringLiteral("cmd_Switch"))->click();
+  settle();
+  save(patterns->grab(), "user-name-pattern-switched");
 }
 
 }  // namespace

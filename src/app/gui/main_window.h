@@ -120,6 +120,8 @@ class MainWindow : public QWidget, public RunHost {
   // The windows the main window opened; null until first use.
   FrmEE* aboutBox() const { return m_frmEE; }
   FrmPic* previewWindow() const { return m_frmPic; }
+  QWidget* ouBrowser() const { return m_frmBrowse4OU; }
+  QWidget* userNameDialog() const { return m_frmUserName; }
 
   bool isRunActive() const { return m_driver.isRunning(); }
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
@@ -71,6 +72,14 @@ QString DesktopPrompter::browseForFolder(QWidget* parent, const QString& title) 
   const qsizetype nul = path.indexOf(QChar(0));
   if (nul >= 0) path.truncate(nul);
   return QDir::toNativeSeparators(path);
+}
+
+QString DesktopPrompter::inputBox(QWidget* parent, const QString& prompt) {
+  NormalPointer pointer;
+  bool accepted = false;
+  const QString text = QInputDialog::getText(parent, QStringLiteral("Quillstead"), prompt,
+                                             QLineEdit::Normal, QString(), &accepted);
+  return accepted ? text : QString();
 }
 
 void DesktopPrompter::openLog(const QString& path) {

@@ -8,10 +8,10 @@ class QWidget;
 
 namespace quill {
 
-// Everything the main window asks of the user or hands to the desktop
-// outside its own controls: message boxes, the file chooser and the log
-// viewer. The window takes it by reference, so tests answer from a script
-// and never block on a modal dialog.
+// Everything the main window and its dialogs ask of the user or hand to the
+// desktop outside their own controls: message boxes, input boxes, the file
+// chooser and the log viewer. The window takes it by reference, so tests
+// answer from a script and never block on a modal dialog.
 class Prompter {
  public:
   virtual ~Prompter() = default;
@@ -24,15 +24,20 @@ class Prompter {
   // or the empty text when the user cancels.
   virtual QString browseForFolder(QWidget* parent, const QString& title) = 0;
 
+  // A modal input box titled "Quillstead" with one line of text; the text
+  // typed, or the empty text when the user cancels.
+  virtual QString inputBox(QWidget* parent, const QString& prompt) = 0;
+
   // Opens path in the desktop's viewer without waiting for it.
   virtual void openLog(const QString& path) = 0;
 };
 
-// The real one: QMessageBox, QFileDialog and xdg-open.
+// The real one: QMessageBox, QFileDialog, QInputDialog and xdg-open.
 class DesktopPrompter : public Prompter {
  public:
   MsgAnswer ask(QWidget* parent, const QString& text, MsgButtons buttons, MsgIcon icon) override;
   QString browseForFolder(QWidget* parent, const QString& title) override;
+  QString inputBox(QWidget* parent, const QString& prompt) override;
   void openLog(const QString& path) override;
 };
 

@@ -5,6 +5,7 @@
 
 #include "app/backends.h"
 #include "app/command_line.h"
+#include "app/gui/dialog_wiring.h"
 #include "app/gui/main_window.h"
 #include "app/gui/prompter.h"
 
@@ -19,6 +20,7 @@ int runWindow(const CommandLine& commandLine, Backends& backends) {
   // Saved after every run, so a run's work is on disk even if the program
   // is killed later, and once more at exit.
   window.setSaveHandler([&backends](QString* error) { return backends.save(error); });
+  wireDialogs(window, state, prompter);
   window.show();
   const int status = QApplication::exec();
   QString error;
