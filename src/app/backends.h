@@ -20,6 +20,9 @@ class Backends {
   virtual bool save(QString* error) = 0;
   // A line for the user saying where the run goes ("sandbox /x", "dc1.x.y").
   virtual QString describe() const = 0;
+  // The domain typed for the run: its own name (\\example.test\sysvol)
+  // is served by the domain controller the backends were given, if any.
+  virtual void setRunDomain(const QString& domain) { (void)domain; }
 };
 
 // The sandbox in commandLine.sandboxDir, created on first use.

@@ -21,6 +21,7 @@ int runBatch(const CommandLine& commandLine, Backends& backends) {
     return kExitUsage;
   }
 
+  backends.setRunDomain(options.txt_Domain);
   BatchHost host(options, commandLine.answerYes, stdout, stderr);
   RunDriver driver(state.platform, host, state);
   const RunOutcome outcome = driver.cmd_GO_Click();

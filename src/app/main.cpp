@@ -8,6 +8,7 @@
 #include "app/backends.h"
 #include "app/batch_mode.h"
 #include "app/command_line.h"
+#include "app/net_backends.h"
 #include "app/gui/window_mode.h"
 
 namespace {
@@ -18,9 +19,7 @@ void printError(const QString& text) {
 
 std::unique_ptr<quill::Backends> openBackends(const quill::CommandLine& cl, QString* error) {
   if (cl.useSandbox()) return quill::openSandboxBackends(cl.sandboxDir, error);
-  *error =
-      QStringLiteral("the network backends are not available in this build; use --sandbox DIR");
-  return nullptr;
+  return quill::openNetworkBackends(cl, error);
 }
 
 }  // namespace

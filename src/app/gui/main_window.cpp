@@ -49,6 +49,9 @@ void MainWindow::connectHandlers() {
     connect(box, &QCheckBox::clicked, this, [this, box] { runRuleOf(box); });
   }
   connect(c.cmd_GO, &QPushButton::clicked, this, &MainWindow::cmd_GO_Click);
+  connect(c.txt_Domain, &QLineEdit::textChanged, this, [this](const QString& text) {
+    if (m_domainChanged) m_domainChanged(text);
+  });
   connect(c.Command2, &QPushButton::clicked, this, &MainWindow::Command2_Click);
   connect(c.cmd_Browse4CSV, &QPushButton::clicked, this, &MainWindow::cmd_Browse4CSV_Click);
   connect(c.cmd_Browse4FullFS, &QPushButton::clicked, this, &MainWindow::cmd_Browse4FullFS_Click);
@@ -207,6 +210,11 @@ void MainWindow::cmd_GO_Click() {
     m_closeRequested = false;
     close();
   }
+}
+
+void MainWindow::setDomainHandler(std::function<void(const QString&)> handler) {
+  m_domainChanged = std::move(handler);
+  if (m_domainChanged) m_domainChanged(m_ui.txt_Domain->text());
 }
 
 void MainWindow::Command2_Click() { ShowRunLog(m_state.runLog, *this, *m_platform.files); }

@@ -103,6 +103,10 @@ class MainWindow : public QWidget, public RunHost {
   // local state is written back; false with a reason when that failed.
   void setSaveHandler(std::function<bool(QString* error)> save) { m_save = std::move(save); }
 
+  // Told the domain box's text now and whenever it changes, so the backends
+  // know which server name stands for the domain.
+  void setDomainHandler(std::function<void(const QString& domain)> handler);
+
   // The OU browser: opens (creating on first use) the dialog for a browse
   // target (1 groups OU, 2 department OU, 3 users OU) and returns it, so the
   // window can close it when it unloads.
@@ -192,6 +196,7 @@ class MainWindow : public QWidget, public RunHost {
   ContextHelp* m_help = nullptr;
 
   std::function<bool(QString*)> m_save;
+  std::function<void(const QString&)> m_domainChanged;
   std::function<QWidget*(int)> m_openOuBrowser;
   std::function<QWidget*()> m_openUserNameDialog;
   QPointer<QWidget> m_frmBrowse4OU;

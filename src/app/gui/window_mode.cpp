@@ -20,6 +20,7 @@ int runWindow(const CommandLine& commandLine, Backends& backends) {
   // Saved after every run, so a run's work is on disk even if the program
   // is killed later, and once more at exit.
   window.setSaveHandler([&backends](QString* error) { return backends.save(error); });
+  window.setDomainHandler([&backends](const QString& domain) { backends.setRunDomain(domain); });
   wireDialogs(window, state, prompter);
   window.show();
   const int status = QApplication::exec();

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace quill {
+
+// Values the network directory writes, kept apart from the connection code so
+// they can be checked without a server.
+
+// userAccountControl of a new user: a normal account, disabled, no password
+// needed yet (the account is completed and enabled by a later SetInfo).
+inline constexpr qint64 kNewUserAccountControl = 546;
+inline constexpr qint64 kAccountDisabledFlag = 0x2;
+// groupType of a new group: a global security group.
+inline constexpr qint64 kNewGroupType = -2147483646;
+
+// The value of unicodePwd for password: the password in double quotes,
+// UTF-16LE, no terminator. The caller wipes the result after use.
+QByteArray unicodePwdValue(const QString& password);
+
+// The objectClass values an object of objectClass is created with
+// ("user" -> top, person, organizationalPerson, user).
+QStringList objectClassesForNew(const QString& objectClass);
+
+// userAccountControl with the disabled bit set or cleared.
+qint64 withAccountDisabled(qint64 userAccountControl, bool disabled);
+
+// The name a simple bind sends for user of domain: user@domain for a DNS
+// domain ("quill.test") or when no domain is given (the name is used as it
+// is then); DOMAIN\user for a NetBIOS domain ("QUILL"). A user that already
+// holds "@" or "\" is used as given.
+QString simpleBindName(const QString& user, const QString& domain);
+
+// The filter that finds an account named name, or the computer name$:
+// (|(sAMAccountName=name)(sAMAccountName=name$)), the name escaped.
+QString accountFilter(const QString& name);
+
+// The DNS domain named by the DC= parts of dn ("quill.test" for
+// "OU=x,DC=quill,DC=test"); empty when dn has none.
+QString domainOfDn(const QString& dn);
+
+// The URI libldap connects to for address ("dc1.quill.test", "127.0.0.1",
+// "host:port", an IPv6 literal with or without brackets): ldaps://address:636,
+// or ldap://address:389 for StartTLS; a port given in address is kept.
+// Empty when address is not a plain host name or address, so nothing a
+// user typed can turn into a list of URIs or a path.
+QString ldapServerUri(const QString& address, bool startTls);
+
+}  // namespace quill
