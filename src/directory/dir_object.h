@@ -31,6 +31,9 @@ class DirObject {
 
   // Stages attribute := value, replacing a value staged earlier for it.
   void stage(const QString& attribute, const QStringList& values);
+  // The first value staged for attribute and not yet stored, if any: what a
+  // Get sees first, as in the directory client's property cache.
+  std::optional<QString> stagedValue(const QString& attribute) const;
 };
 
 // A child of a container as Children lists it.

@@ -288,13 +288,7 @@ void LdapDirectory::modifyEntry(LdapConnection* conn, DirObject& obj, DirObject&
 }
 
 QString LdapDirectory::Get(const DirObject& obj, const QString& attribute, PendingError& err) {
-  // As in the directory client's property cache, a value staged and not yet
-  // stored is what Get sees.
-  for (const StagedValue& s : obj.staged) {
-    if (s.attribute.compare(attribute, Qt::CaseInsensitive) == 0 && !s.values.isEmpty()) {
-      return s.values.front();
-    }
-  }
+  if (std::optional<QString> staged = obj.stagedValue(attribute)) return *staged;
   if (obj.isNew) {
     fail(err, kErrPropertyNotFound);
     return {};

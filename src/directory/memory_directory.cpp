@@ -403,13 +403,7 @@ void MemoryDirectory::modifyEntry(DirObject& obj, DirObject& changes, PendingErr
 }
 
 QString MemoryDirectory::Get(const DirObject& obj, const QString& attribute, PendingError& err) {
-  // Like the directory client's property cache: a value staged and not yet
-  // stored is what Get sees.
-  for (const StagedValue& s : obj.staged) {
-    if (s.attribute.compare(attribute, Qt::CaseInsensitive) == 0 && !s.values.isEmpty()) {
-      return s.values.front();
-    }
-  }
+  if (std::optional<QString> staged = obj.stagedValue(attribute)) return *staged;
   if (obj.isNew) {
     fail(err, kErrPropertyNotFound);
     return {};
