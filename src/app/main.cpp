@@ -8,8 +8,9 @@
 #include "app/backends.h"
 #include "app/batch_mode.h"
 #include "app/command_line.h"
-#include "app/net_backends.h"
 #include "app/gui/window_mode.h"
+#include "app/net_backends.h"
+#include "app/net_lazy_backends.h"
 
 namespace {
 
@@ -56,13 +57,12 @@ int main(int argc, char** argv) {
     case quill::CommandLine::Mode::Window: {
       QApplication app(argc, argv);
       app.setApplicationName(QStringLiteral("quillstead"));
-      QString error;
-      std::unique_ptr<quill::Backends> backends = openBackends(cl, &error);
-      if (!backends) {
-        printError(error);
-        return 1;
-      }
-      return quill::runWindow(cl, *backends);
+      // Without credentials the window opens anyway and asks for them at
+      // the first connection ("Connect as"); batch mode above never asks.
+      return quill::runWindow(cl, [&cl](quill::CredentialsProvider provider, QString* error) {
+        if (cl.useSandbox()) return quill::openSandboxBackends(cl.sandboxDir, error);
+        return quill::openWindowNetworkBackends(cl, std::move(provider), error);
+      });
     }
   }
   return 0;

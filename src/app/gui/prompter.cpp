@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include "app/gui/connect_as_dialog.h"
+
 namespace quill {
 
 namespace {
@@ -85,6 +87,12 @@ QString DesktopPrompter::inputBox(QWidget* parent, const QString& prompt) {
 void DesktopPrompter::openLog(const QString& path) {
   // No shell: the path is one argument, whatever it holds.
   QProcess::startDetached(QStringLiteral("xdg-open"), {path});
+}
+
+std::optional<ConnectAsCredentials> DesktopPrompter::connectAs(
+    QWidget* parent, const ConnectAsCredentials& previous) {
+  NormalPointer pointer;
+  return runConnectAsDialog(parent, previous);
 }
 
 }  // namespace quill

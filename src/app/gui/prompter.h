@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
+#include "app/credentials_provider.h"
 #include "run/run_host.h"
 
 class QWidget;
@@ -30,15 +32,28 @@ class Prompter {
 
   // Opens path in the desktop's viewer without waiting for it.
   virtual void openLog(const QString& path) = 0;
+
+  // The modal "Connect as" dialog: user and domain (previous' offered) and a
+  // masked password. The credentials typed, or nullopt when the user cancels.
+  // A prompter without the dialog gives none.
+  virtual std::optional<ConnectAsCredentials> connectAs(QWidget* parent,
+                                                        const ConnectAsCredentials& previous) {
+    (void)parent;
+    (void)previous;
+    return std::nullopt;
+  }
 };
 
-// The real one: QMessageBox, QFileDialog, QInputDialog and xdg-open.
+// The real one: QMessageBox, QFileDialog, QInputDialog, xdg-open and
+// ConnectAsDialog.
 class DesktopPrompter : public Prompter {
  public:
   MsgAnswer ask(QWidget* parent, const QString& text, MsgButtons buttons, MsgIcon icon) override;
   QString browseForFolder(QWidget* parent, const QString& title) override;
   QString inputBox(QWidget* parent, const QString& prompt) override;
   void openLog(const QString& path) override;
+  std::optional<ConnectAsCredentials> connectAs(QWidget* parent,
+                                                const ConnectAsCredentials& previous) override;
 };
 
 }  // namespace quill

@@ -5,17 +5,35 @@
 
 #include "app/backends.h"
 #include "app/command_line.h"
+#include "app/gui/connect_as_dialog.h"
 #include "app/gui/dialog_wiring.h"
 #include "app/gui/main_window.h"
 #include "app/gui/prompter.h"
 
 namespace quill {
 
-int runWindow(const CommandLine& commandLine, Backends& backends) {
+namespace {
+
+void printError(const QString& text) {
+  std::fprintf(stderr, "quillstead: %s\n", text.toLocal8Bit().constData());
+}
+
+}  // namespace
+
+int runWindow(const CommandLine& commandLine, const WindowBackendsOpener& open) {
   (void)commandLine;
+  // The prompter outlives the backends, which may ask through it until they
+  // are closed.
+  DesktopPrompter prompter;
+  QString error;
+  const std::unique_ptr<Backends> opened = open(connectAsProvider(prompter), &error);
+  if (!opened) {
+    printError(error);
+    return 1;
+  }
+  Backends& backends = *opened;
   AppState state;
   state.platform = backends.platform();
-  DesktopPrompter prompter;
   MainWindow window(state.platform, state, prompter);
   // Saved after every run, so a run's work is on disk even if the program
   // is killed later, and once more at exit.
@@ -24,9 +42,8 @@ int runWindow(const CommandLine& commandLine, Backends& backends) {
   wireDialogs(window, state, prompter);
   window.show();
   const int status = QApplication::exec();
-  QString error;
   if (!backends.save(&error)) {
-    std::fprintf(stderr, "quillstead: %s\n", error.toLocal8Bit().constData());
+    printError(error);
     return 1;
   }
   return status;
