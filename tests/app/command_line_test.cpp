@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace quill {
@@ -124,8 +125,8 @@ TEST(CommandLineTest, ModesAndWindowDefaults) {
   EXPECT_TRUE(net.commandLine.startTls);
 }
 
-// The program itself: the help lists every flag and bad usage exits 64.
-TEST(CommandLineTest, ProgramHelpAndUsageErrors) {
+// The program's help names every flag (its exit on bad usage is a batch test).
+TEST(CommandLineTest, ProgramHelpNamesEveryFlag) {
   QTemporaryDir dir;
   QProcess p;
   p.start(QStringLiteral(QUILL_BINARY),
@@ -134,45 +135,17 @@ TEST(CommandLineTest, ProgramHelpAndUsageErrors) {
   ASSERT_TRUE(p.waitForFinished(30000));
   EXPECT_EQ(p.exitCode(), 0);
   const QString help = QString::fromUtf8(p.readAllStandardOutput());
-  for (const char* flag : {"--sandbox",
-                           "--dc",
-                           "--starttls",
-                           "--credentials",
-                           "--batch",
-                           "--yes",
-                           "--domain",
-                           "--csv",
-                           "--full-tree",
-                           "--department-ous",
-                           "--department-ou ",
-                           "--department-groups",
-                           "--duty-groups",
-                           "--groups-ou",
-                           "--users ",
-                           "--flat-users",
-                           "--users-ou",
-                           "--password-file",
-                           "--confirm-password-file",
-                           "--email ",
-                           "--email-domain",
-                           "--dir-root",
-                           "--private-dirs",
-                           "--private-location",
-                           "--single-public",
-                           "--department-public",
-                           "--hidden-shares",
-                           "--pattern",
-                           "--last-name-first",
-                           "--help",
-                           "--version"}) {
-    EXPECT_TRUE(help.contains(QLatin1String(flag))) << flag;
+  const QStringList flags = split(
+      "--sandbox --dc --starttls --credentials --batch --yes --domain --csv --full-tree "
+      "--department-ous --department-ou --department-groups --duty-groups --groups-ou --users "
+      "--flat-users --users-ou --password-file --confirm-password-file --email --email-domain "
+      "--dir-root --private-dirs --private-location --single-public --department-public "
+      "--hidden-shares --pattern --last-name-first --help --version");
+  // A flag that is the start of another (--users, --users-ou) must stand alone somewhere.
+  for (const QString& flag : flags) {
+    EXPECT_TRUE(help.contains(QRegularExpression(QRegularExpression::escape(flag) + "\\b(?!-)")))
+        << flag.toStdString();
   }
-
-  p.start(QStringLiteral(QUILL_BINARY),
-          {QStringLiteral("--batch"), QStringLiteral("--frobnicate")});
-  ASSERT_TRUE(p.waitForFinished(30000));
-  EXPECT_EQ(p.exitCode(), kExitUsage);
-  EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains(QLatin1String("--frobnicate")));
 }
 
 }  // namespace

@@ -224,18 +224,5 @@ TEST_F(MemoryDirectoryTest, GroupMembershipRules) {
   EXPECT_EQ(m_dir.values("CN=Sales," + kRoot, "member").size(), 2);
 }
 
-TEST_F(MemoryDirectoryTest, ReadOnlyDirectoryRefusesEveryChange) {
-  ASSERT_EQ(create(kRoot, "group", "CN=Sales", "Sales"), 0u);
-  m_dir.setReadOnly(true);
-  EXPECT_EQ(create(kRoot, "organizationalUnit", "OU=New"), kErrAccessDenied);
-  PendingError err;
-  auto sales = bind("CN=Sales," + kRoot);
-  m_dir.Add(*sales, "LDAP://example.test/CN=Guest," + kUsers, err);
-  EXPECT_EQ(err.number(), kErrAccessDenied);
-  EXPECT_EQ(err.description(), "Access is denied.");
-  EXPECT_FALSE(m_dir.contains("OU=New," + kRoot));
-  EXPECT_TRUE(m_dir.values("CN=Sales," + kRoot, "member").isEmpty());
-}
-
 }  // namespace
 }  // namespace quill

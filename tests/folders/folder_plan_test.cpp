@@ -6,23 +6,10 @@
 #include <QTemporaryDir>
 
 #include "support/folder_bench.h"
-#include "support/line_diff.h"
+#include "support/report_lines.h"
 
 namespace quill::test {
 namespace {
-
-const QString kRoot = QStringLiteral("\\\\files\\data");
-
-// The two lines of one run-wide folder made and shared: tail is the folder
-// below the root as the plan names it, localRoot the root share's local path
-// plus whatever the root adds below it.
-QStringList madeLines(const QString& root, const QString& tail, const QString& share,
-                      const QString& localRoot = QStringLiteral("D:\\shares\\data")) {
-  return {QStringLiteral("Creating directory '") + root + tail + QStringLiteral("'."),
-          QStringLiteral("Creating a share '") + share +
-              QStringLiteral("' on remote system 'files. The path for the new share is '") +
-              localRoot + tail + QStringLiteral("'.")};
-}
 
 struct Folder {
   const char* tail;
@@ -66,7 +53,7 @@ const PlanRow kRows[] = {
 // clang-format on
 
 QString rootOf(const char* relative) {
-  return relative == nullptr ? QString() : kRoot + QString::fromLatin1(relative);
+  return relative == nullptr ? QString() : kDataRoot + QString::fromLatin1(relative);
 }
 
 class FolderPlanTest : public ::testing::Test {
@@ -104,8 +91,8 @@ TEST_F(FolderPlanTest, EveryRowMakesItsFoldersInOrderAndSetsItsRoots) {
     QStringList lines;
     QStringList shares;
     for (const Folder& f : row.made) {
-      lines << madeLines(kRoot, f.tail, f.share);
-      shares << QString::fromLatin1(f.share) + "=D:\\shares\\data" + f.tail;
+      lines << made(f.share, f.tail);
+      shares << shareEntry(f.share, f.tail);
       EXPECT_TRUE(QFileInfo(b->dataFolder(f.tail)).isDir()) << name << " " << f.tail;
     }
     EXPECT_EQ(firstDifference(b->host.helpHistory(), lines), "") << name;
@@ -147,11 +134,11 @@ TEST_F(FolderPlanTest, OneTrailingSeparatorIsRemovedAndWrittenBack) {
   const struct {
     QString typed;
     QStringList writes;
-    QString root;
+    QString extra;  // what the root keeps after \\files\data
   } cases[] = {
-      {kRoot, {}, kRoot},
-      {kRoot + "\\", {kRoot}, kRoot},
-      {kRoot + "\\\\", {kRoot + "\\"}, kRoot + "\\"},
+      {kDataRoot, {}, ""},
+      {kDataRoot + "\\", {kDataRoot}, ""},
+      {kDataRoot + "\\\\", {kDataRoot + "\\"}, "\\"},
   };
   for (const auto& c : cases) {
     auto b = bench(boxes(true, true, true, C));
@@ -160,64 +147,57 @@ TEST_F(FolderPlanTest, OneTrailingSeparatorIsRemovedAndWrittenBack) {
 
     EXPECT_EQ(BuildFolderPlan(b->ctx), 0) << c.typed.toStdString();
     EXPECT_EQ(b->host.dirRootWrites(), c.writes) << c.typed.toStdString();
-    const QString local = QStringLiteral("D:\\shares\\data") + c.root.mid(kRoot.size());
-    const QStringList lines = madeLines(c.root, "\\All\\All_Private", "All_Private", local) +
-                              madeLines(c.root, "\\All\\All_Public", "All_Public", local);
+    const QStringList lines = made("All_Private", c.extra + "\\All\\All_Private") +
+                              made("All_Public", c.extra + "\\All\\All_Public");
     EXPECT_EQ(firstDifference(b->host.helpHistory(), lines), "") << c.typed.toStdString();
-    EXPECT_EQ(b->ctx.DepPublicRoot, c.root + "\\All") << c.typed.toStdString();
+    EXPECT_EQ(b->ctx.DepPublicRoot, kDataRoot + c.extra + "\\All") << c.typed.toStdString();
     // The share table gets the path with the doubled separator reduced.
-    EXPECT_EQ(b->newShares(), QStringList({"All_Private=D:\\shares\\data\\All\\All_Private",
-                                           "All_Public=D:\\shares\\data\\All\\All_Public"}))
+    EXPECT_EQ(b->newShares(), QStringList({shareEntry("All_Private", "\\All\\All_Private"),
+                                           shareEntry("All_Public", "\\All\\All_Public")}))
         << c.typed.toStdString();
   }
 }
 
-TEST_F(FolderPlanTest, AFailedRunWideFolderEndsThePlan) {
+TEST_F(FolderPlanTest, AFailedRunWideFolderEndsThePlanAndAFailedShareDoesNot) {
   // Private first, then the department root, then public: a failure of the
   // first leaves the root unset and the second unmade; a failure of the last
   // comes after the root was set.
-  const QString priv = kRoot + "\\All\\All_Private";
-  const QString pub = kRoot + "\\All\\All_Public";
+  const QString priv = "\\All\\All_Private";
+  const QString pub = "\\All\\All_Public";
   const struct {
-    QString refused;
+    QString refusedFolder;
+    QString takenShare;
+    bool ends;
     QStringList lines;
     QStringList shares;
     QString depPublicRoot;
   } cases[] = {
-      {priv,
-       {"Creating directory '" + priv + "'.", "Faild to create directory '" + priv + "'"},
-       {},
-       QString()},
+      {priv, "", true, {creatingDir(priv), faildDir(priv)}, {}, ""},
       {pub,
-       madeLines(kRoot, "\\All\\All_Private", "All_Private") +
-           QStringList{"Creating directory '" + pub + "'.",
-                       "Faild to create directory '" + pub + "'"},
-       {"All_Private=D:\\shares\\data\\All\\All_Private"},
-       kRoot + "\\All"},
+       "",
+       true,
+       made("All_Private", priv) + QStringList{creatingDir(pub), faildDir(pub)},
+       {shareEntry("All_Private", priv)},
+       kDataRoot + "\\All"},
+      {"",
+       "All_Public",
+       false,
+       made("All_Private", priv) + made("All_Public", pub) +
+           QStringList{unableShare("All_Public", pub)},
+       {"All_Public=" + kDataLocal, shareEntry("All_Private", priv)},
+       kDataRoot + "\\All"},
   };
   for (const auto& c : cases) {
+    const std::string what = (c.refusedFolder + c.takenShare).toStdString();
     auto b = bench(boxes(true, true, true, C));
-    b->files.refuse.insert(c.refused);
-    EXPECT_NE(BuildFolderPlan(b->ctx), 0) << c.refused.toStdString();
-    EXPECT_TRUE(b->ctx.counters.ErrorsOccurred);
-    EXPECT_EQ(firstDifference(b->host.helpHistory(), c.lines), "") << c.refused.toStdString();
-    EXPECT_EQ(b->newShares(), c.shares) << c.refused.toStdString();
-    EXPECT_EQ(b->ctx.DepPublicRoot, c.depPublicRoot) << c.refused.toStdString();
+    if (!c.refusedFolder.isEmpty()) b->files.refuse.insert(kDataRoot + c.refusedFolder);
+    if (!c.takenShare.isEmpty()) b->sandbox->shares().addShare({"files", c.takenShare, kDataLocal});
+    EXPECT_EQ(BuildFolderPlan(b->ctx) != 0, c.ends) << what;
+    EXPECT_TRUE(b->ctx.counters.ErrorsOccurred) << what;
+    EXPECT_EQ(firstDifference(b->host.helpHistory(), c.lines), "") << what;
+    EXPECT_EQ(b->newShares(), c.shares) << what;
+    EXPECT_EQ(b->ctx.DepPublicRoot, c.depPublicRoot) << what;
   }
-}
-
-TEST_F(FolderPlanTest, AFailedShareDoesNotEndThePlan) {
-  auto b = bench(boxes(true, true, false, C));
-  b->sandbox->shares().addShare({"files", "All_Public", "D:\\shares\\data"});
-  EXPECT_EQ(BuildFolderPlan(b->ctx), 0);
-  EXPECT_TRUE(b->ctx.counters.ErrorsOccurred);
-  const QStringList lines = madeLines(kRoot, "\\All\\All_Public", "All_Public") +
-                            QStringList{
-                                "Unable to create share 'All_Public ' on 'files'. Path: "
-                                "'D:\\shares\\data\\All\\All_Public'."};
-  EXPECT_EQ(firstDifference(b->host.helpHistory(), lines), "");
-  EXPECT_EQ(b->ctx.DepPublicRoot, kRoot + "\\All");
-  EXPECT_TRUE(QFileInfo(b->dataFolder("\\All\\All_Public")).isDir());
 }
 
 }  // namespace

@@ -7,25 +7,10 @@
 #include <QTemporaryDir>
 
 #include "support/folder_bench.h"
-#include "support/line_diff.h"
+#include "support/report_lines.h"
 
 namespace quill::test {
 namespace {
-
-const QString kRoot = QStringLiteral("\\\\files\\data");
-
-QString creatingDir(const QString& path) {
-  return QStringLiteral("Creating directory '") + path + QStringLiteral("'.");
-}
-QString creatingShare(const QString& share, const QString& localPath) {
-  return QStringLiteral("Creating a share '") + share +
-         QStringLiteral("' on remote system 'files. The path for the new share is '") + localPath +
-         QStringLiteral("'.");
-}
-QString unableShare(const QString& share, const QString& localPath) {
-  return QStringLiteral("Unable to create share '") + share +
-         QStringLiteral(" ' on 'files'. Path: '") + localPath + QStringLiteral("'.");
-}
 
 TEST(UncPartsTest, ServerAndShareComeFromTheFirstComponents) {
   const struct {
@@ -69,9 +54,25 @@ TEST(ExpandEnvPathTest, OnlyTheFirstNameIsExpandedEverywhereItOccurs) {
   }
 }
 
+const QString kTail = QStringLiteral("\\All\\Sales_Public");
+
 class FolderShareTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(m_tmp.isValid()); }
+  // Makes and shares the department folder \\files\data + dir + "\" + name, as
+  // the department step of each person of the department asks for it.
+  int share(const QString& name, const QString& dir = QStringLiteral("\\All")) {
+    return CreateFolderAndShare(b.ctx, kDataRoot + dir + "\\" + name, name, true);
+  }
+  // The lines, the new shares, the run's list of shares and the errors flag.
+  void expectOutcome(const QStringList& lines, const QStringList& shares,
+                     const QStringList& recorded, bool errors) {
+    EXPECT_EQ(firstDifference(b.host.helpHistory(), lines), "");
+    EXPECT_EQ(b.newShares(), shares);
+    EXPECT_EQ(b.ctx.lists.CreatedShares.names(), recorded);
+    EXPECT_EQ(b.ctx.counters.ErrorsOccurred, errors);
+  }
+
   QTemporaryDir m_tmp;
   FolderBench b{m_tmp.path() + "/sb"};
 };
@@ -117,73 +118,58 @@ TEST_F(FolderShareTest, MakePathCreatesEveryMissingLevelInOrder) {
 }
 
 TEST_F(FolderShareTest, MakesFolderAndShareOncePerShareName) {
-  const QString path = kRoot + "\\All\\Sales_Public";
-  EXPECT_EQ(CreateFolderAndShare(b.ctx, path, "Sales_Public", true), 0);
+  EXPECT_EQ(share("Sales_Public"), 0);
   // Later persons of the department, in any letter case, find it done.
-  EXPECT_EQ(CreateFolderAndShare(b.ctx, path, "Sales_Public", true), 0);
-  EXPECT_EQ(CreateFolderAndShare(b.ctx, kRoot + "\\All\\SALES_public", "SALES_public", true), 0);
-
-  const QString local = "D:\\shares\\data\\All\\Sales_Public";
-  EXPECT_EQ(firstDifference(b.host.helpHistory(),
-                            {creatingDir(path), creatingShare("Sales_Public", local)}),
-            "");
-  EXPECT_EQ(b.newShares(), QStringList{"Sales_Public=" + local});
-  EXPECT_EQ(b.ctx.lists.CreatedShares.names(), QStringList{"Sales_Public"});
-  EXPECT_TRUE(QFileInfo(b.dataFolder("\\All\\Sales_Public")).isDir());
-  EXPECT_FALSE(b.ctx.counters.ErrorsOccurred);
+  EXPECT_EQ(share("Sales_Public"), 0);
+  EXPECT_EQ(share("SALES_public"), 0);
+  expectOutcome(made("Sales_Public", kTail), {shareEntry("Sales_Public", kTail)}, {"Sales_Public"},
+                false);
+  EXPECT_TRUE(QFileInfo(b.dataFolder(kTail)).isDir());
 }
 
 TEST_F(FolderShareTest, ExistingFolderIsSharedWithoutBeingMade) {
-  ASSERT_TRUE(QDir().mkpath(b.dataFolder("\\All\\IT_Public")));
-  EXPECT_EQ(CreateFolderAndShare(b.ctx, kRoot + "\\All\\IT_Public", "IT_Public", true), 0);
-  EXPECT_EQ(firstDifference(b.host.helpHistory(),
-                            {creatingShare("IT_Public", "D:\\shares\\data\\All\\IT_Public")}),
-            "");
+  ASSERT_TRUE(QDir().mkpath(b.dataFolder(kTail)));
+  EXPECT_EQ(share("Sales_Public"), 0);
+  expectOutcome({creatingShare("Sales_Public", kTail)}, {shareEntry("Sales_Public", kTail)},
+                {"Sales_Public"}, false);
   EXPECT_TRUE(b.files.made.isEmpty());
-  EXPECT_EQ(b.ctx.lists.CreatedShares.names(), QStringList{"IT_Public"});
 }
 
 TEST_F(FolderShareTest, RootBelowTheShareExtendsTheLocalPath) {
   ASSERT_TRUE(QDir().mkpath(b.dataFolder("\\staff")));
-  b.host.runOptions().txt_DirRoot = kRoot + "\\staff";
-  const QString path = kRoot + "\\staff\\All\\Sales\\Sales_Public";
-  const QString local = "D:\\shares\\data\\staff\\All\\Sales\\Sales_Public";
-  EXPECT_EQ(CreateFolderAndShare(b.ctx, path, "Sales_Public", true), 0);
-  EXPECT_EQ(firstDifference(b.host.helpHistory(),
-                            {creatingDir(path), creatingShare("Sales_Public", local)}),
-            "");
-  EXPECT_EQ(b.newShares(), QStringList{"Sales_Public=" + local});
-  EXPECT_TRUE(QFileInfo(b.dataFolder("\\staff\\All\\Sales\\Sales_Public")).isDir());
+  b.host.runOptions().txt_DirRoot = kDataRoot + "\\staff";
+  const QString tail = "\\staff\\All\\Sales\\Sales_Public";
+  EXPECT_EQ(share("Sales_Public", "\\staff\\All\\Sales"), 0);
+  expectOutcome(made("Sales_Public", tail), {shareEntry("Sales_Public", tail)}, {"Sales_Public"},
+                false);
+  EXPECT_TRUE(QFileInfo(b.dataFolder(tail)).isDir());
 }
 
 TEST_F(FolderShareTest, HiddenShareCarriesTheDollarOnlyOnTheServer) {
   b.host.runOptions().chk_HiddenShares = true;
-  const QString path = kRoot + "\\All\\Sales_Public";
-  const QString local = "D:\\shares\\data\\All\\Sales_Public";
-  EXPECT_EQ(CreateFolderAndShare(b.ctx, path, "Sales_Public", true), 0);
-  EXPECT_EQ(CreateFolderAndShare(b.ctx, path, "Sales_Public", true), 0);
-  EXPECT_EQ(firstDifference(b.host.helpHistory(),
-                            {creatingDir(path), creatingShare("Sales_Public", local)}),
-            "");
-  EXPECT_EQ(b.newShares(), QStringList{"Sales_Public$=" + local});
-  EXPECT_EQ(b.ctx.lists.CreatedShares.names(), QStringList{"Sales_Public"});
+  EXPECT_EQ(share("Sales_Public"), 0);
+  EXPECT_EQ(share("Sales_Public"), 0);
+  expectOutcome(made("Sales_Public", kTail), {shareEntry("Sales_Public$", kTail)}, {"Sales_Public"},
+                false);
 }
 
 TEST_F(FolderShareTest, FailedShareIsReportedAndTriedAgainLater) {
-  b.sandbox->shares().addShare({"files", "Sales_Public", "D:\\shares\\data"});
-  const QString path = kRoot + "\\All\\Sales_Public";
-  const QString local = "D:\\shares\\data\\All\\Sales_Public";
-  EXPECT_EQ(CreateFolderAndShare(b.ctx, path, "Sales_Public", true), 0);
-  EXPECT_EQ(CreateFolderAndShare(b.ctx, path, "Sales_Public", true), 0);
-  EXPECT_EQ(
-      firstDifference(b.host.helpHistory(),
-                      {creatingDir(path), creatingShare("Sales_Public", local),
-                       unableShare("Sales_Public", local), creatingShare("Sales_Public", local),
-                       unableShare("Sales_Public", local)}),
-      "");
-  EXPECT_TRUE(b.ctx.counters.ErrorsOccurred);
-  EXPECT_EQ(b.ctx.lists.CreatedShares.count(), 0);
-  EXPECT_EQ(b.newShares(), QStringList{"Sales_Public=D:\\shares\\data"});
+  b.sandbox->shares().addShare({"files", "Sales_Public", kDataLocal});
+  EXPECT_EQ(share("Sales_Public"), 0);
+  EXPECT_EQ(share("Sales_Public"), 0);
+  const QString unable = unableShare("Sales_Public", kTail);
+  expectOutcome(made("Sales_Public", kTail) +
+                    QStringList{unable, creatingShare("Sales_Public", kTail), unable},
+                {"Sales_Public=" + kDataLocal}, {}, true);
+}
+
+TEST_F(FolderShareTest, FolderThatCannotBeMadeIsReportedAndNotRecorded) {
+  ASSERT_TRUE(QDir().mkpath(b.dataFolder()));
+  QFile blocker(b.dataFolder("\\All"));  // a file where a folder must go
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  EXPECT_EQ(share("Sales_Public"), 1);
+  expectOutcome({creatingDir(kTail), faildDir(kTail)}, {}, {}, true);
 }
 
 // A share table that cannot be read (the server does not answer), while
@@ -213,31 +199,15 @@ class BlindShares : public ShareService {
 TEST_F(FolderShareTest, NoShareWithoutTheRootSharesLocalPath) {
   BlindShares blind(b.sandbox->shares());
   RunContext ctx(b.host, b.sandbox->directory(), b.files, blind, b.log, b.patterns);
-  const QString path = kRoot + "\\All\\Sales_Public";
-  EXPECT_EQ(CreateFolderAndShare(ctx, path, "Sales_Public", true), 0);
+  const QString tail = "\\All\\Sales_Public";
+  EXPECT_EQ(CreateFolderAndShare(ctx, kDataRoot + tail, "Sales_Public", true), 0);
   EXPECT_EQ(blind.created, 0);
-  EXPECT_EQ(
-      firstDifference(b.host.helpHistory(),
-                      {creatingDir(path), creatingShare("Sales_Public", "\\All\\Sales_Public"),
-                       unableShare("Sales_Public", "\\All\\Sales_Public")}),
-      "");
+  EXPECT_EQ(firstDifference(b.host.helpHistory(),
+                            {creatingDir(tail), creatingShare("Sales_Public", tail, ""),
+                             unableShare("Sales_Public", tail, "")}),
+            "");
   EXPECT_TRUE(ctx.counters.ErrorsOccurred);
   EXPECT_EQ(ctx.lists.CreatedShares.count(), 0);
-  EXPECT_TRUE(b.newShares().isEmpty());
-}
-
-TEST_F(FolderShareTest, FolderThatCannotBeMadeIsReportedAndNotRecorded) {
-  ASSERT_TRUE(QDir().mkpath(b.dataFolder()));
-  QFile blocker(b.dataFolder("\\All"));  // a file where a folder must go
-  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-  blocker.close();
-  const QString path = kRoot + "\\All\\Sales_Public";
-  EXPECT_EQ(CreateFolderAndShare(b.ctx, path, "Sales_Public", true), 1);
-  EXPECT_EQ(firstDifference(b.host.helpHistory(),
-                            {creatingDir(path), "Faild to create directory '" + path + "'"}),
-            "");
-  EXPECT_TRUE(b.ctx.counters.ErrorsOccurred);
-  EXPECT_EQ(b.ctx.lists.CreatedShares.count(), 0);
   EXPECT_TRUE(b.newShares().isEmpty());
 }
 
@@ -248,10 +218,10 @@ TEST_F(FolderShareTest, NamesThatLeaveTheRootNeverBecomeFolders) {
   // Department folders as the run builds them: flat (root\All\dep_Public)
   // and as a tree (root\All\dep\dep_Public).
   const auto flat = [](const QString& dep) {
-    return std::pair{kRoot + "\\All\\" + dep + "_Public", dep + "_Public"};
+    return std::pair{kDataRoot + "\\All\\" + dep + "_Public", dep + "_Public"};
   };
   const auto tree = [](const QString& dep) {
-    return std::pair{kRoot + "\\All\\" + dep + "\\" + dep + "_Public", dep + "_Public"};
+    return std::pair{kDataRoot + "\\All\\" + dep + "\\" + dep + "_Public", dep + "_Public"};
   };
   const std::pair<QString, QString> hostile[] = {
       tree(".."),
@@ -274,7 +244,7 @@ TEST_F(FolderShareTest, NamesThatLeaveTheRootNeverBecomeFolders) {
     EXPECT_TRUE(b.ctx.counters.ErrorsOccurred) << path.toStdString();
     ASSERT_EQ(b.host.helpHistory().size(), lines + 1) << path.toStdString();
     EXPECT_TRUE(b.host.helpHistory().last().startsWith(
-        "Error: '" + share + "' cannot be made a folder under '" + kRoot + "': "))
+        "Error: '" + share + "' cannot be made a folder under '" + kDataRoot + "': "))
         << b.host.helpHistory().last().toStdString();
   }
   EXPECT_TRUE(b.files.made.isEmpty());

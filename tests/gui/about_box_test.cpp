@@ -23,8 +23,6 @@ class AboutBoxTest : public WindowTest {
 
 TEST_F(AboutBoxTest, StartUpShowsTheDisclaimerAndTheCreditInBlue) {
   EXPECT_EQ(help()->toPlainText(), shown(disclaimerText()));
-  EXPECT_TRUE(disclaimerText().startsWith(QStringLiteral("Disclaimer:\r\n")));
-  EXPECT_TRUE(disclaimerText().contains(QStringLiteral("the Quillstead developers")));
   EXPECT_EQ(status()->text(), authorCredit());
   EXPECT_EQ(statusColour(), QColor(0, 0, 255));
   EXPECT_TRUE(timer()->isActive());
@@ -38,10 +36,7 @@ TEST_F(AboutBoxTest, TimerReplacesTheStartUpTextsWithTheReadyPrompt) {
   EXPECT_EQ(status()->text(), QStringLiteral(" Click 'GO !' to start..."));
   EXPECT_EQ(statusColour(), QColor(Qt::black));
   EXPECT_TRUE(help()->toPlainText().isEmpty());
-}
-
-TEST_F(AboutBoxTest, TimerEmptiesTheHelpBoxWhateverItShows) {
-  m_window->Timer1_Timer();
+  // A later firing empties the help box whatever it shows.
   m_window->setHelp(QStringLiteral("a progress line"));
   m_window->Timer1_Timer();
   EXPECT_TRUE(help()->toPlainText().isEmpty());
@@ -109,20 +104,11 @@ TEST_F(AboutBoxTest, AboutBoxNamesTheProgramAndClosesOnOk) {
   auto* icon = box->findChild<QLabel*>(QStringLiteral("picIcon"));
   ASSERT_NE(icon, nullptr);
   EXPECT_FALSE(icon->pixmap().isNull());
-  for (const char* name : {"lblTitle", "lblVersion", "lblDescription", "lblDisclaimer"}) {
-    EXPECT_NE(box->findChild<QLabel*>(QString::fromLatin1(name)), nullptr) << name;
-  }
-  auto* sysInfo = box->findChild<QPushButton*>(QStringLiteral("cmdSysInfo"));
-  ASSERT_NE(sysInfo, nullptr);
-  EXPECT_EQ(sysInfo->text(), QStringLiteral("&System Info..."));
-  sysInfo->click();
+  box->findChild<QPushButton*>(QStringLiteral("cmdSysInfo"))->click();
   EXPECT_TRUE(box->findChild<QLabel*>(QStringLiteral("lblDescription"))
                   ->text()
                   .contains(QStringLiteral("Qt: ")));
-  auto* ok = box->findChild<QPushButton*>(QStringLiteral("cmdOK"));
-  ASSERT_NE(ok, nullptr);
-  EXPECT_EQ(ok->text(), QStringLiteral("OK"));
-  ok->click();
+  box->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
   EXPECT_FALSE(box->isVisible());
   EXPECT_TRUE(m_prompter.messages().empty());
 }

@@ -143,37 +143,6 @@ TEST(PreviewPictures, EveryPictureHasContentAndFitsItsBox) {
   EXPECT_TRUE(previewTree(kPreviewPictureCount).empty());
 }
 
-QStringList labels(const std::vector<PreviewNode>& nodes) {
-  QStringList out;
-  for (const PreviewNode& n : nodes) out.append(n.label);
-  return out;
-}
-
-TEST(PreviewPictures, DirectoryPicturesShowWhatTheirOptionsMake) {
-  const std::vector<PreviewNode> skeleton = previewTree(0);
-  ASSERT_EQ(skeleton.size(), 1u);
-  EXPECT_EQ(skeleton[0].label, QStringLiteral("OU's"));
-  EXPECT_EQ(labels(skeleton[0].children),
-            QStringList({QStringLiteral("Computers"), QStringLiteral("GPO's"),
-                         QStringLiteral("Groups"), QStringLiteral("Users")}));
-  EXPECT_EQ(labels(skeleton[0].children[3].children),
-            QStringList({QStringLiteral("Developers"), QStringLiteral("Finance"),
-                         QStringLiteral("HelpDesk"), QStringLiteral("Marketing"),
-                         QStringLiteral("Sales")}));
-  // Department groups hold their department-and-duty groups, which hold users.
-  const std::vector<PreviewNode> nested = previewTree(10);
-  ASSERT_EQ(nested.size(), 5u);
-  EXPECT_EQ(labels(nested[0].children), QStringList({QStringLiteral("Developers_Manager"),
-                                                     QStringLiteral("Developers_Team-leader")}));
-  EXPECT_EQ(nested[0].children[0].children.at(0).icon, PreviewIcon::User);
-  EXPECT_TRUE(previewTree(11)[0].children[0].children.empty());
-  EXPECT_EQ(labels(previewTree(13)),
-            QStringList({QStringLiteral("Manager"), QStringLiteral("Team-leader")}));
-  EXPECT_EQ(labels(previewTree(7)), QStringList({QStringLiteral("Specified_Users_Container")}));
-  EXPECT_EQ(labels(previewTree(9)), QStringList({QStringLiteral("Specified_Groups_Container"),
-                                                 QStringLiteral("Specified_OU's_Container")}));
-}
-
 class PreviewWindowTest : public WindowTest {};
 
 TEST_F(PreviewWindowTest, PictureShowsBesideTheWindowWhileTheButtonIsHeld) {

@@ -15,13 +15,12 @@
 #include "directory/memory_directory.h"
 #include "folders/sandbox_share_service.h"
 #include "run/run_driver.h"
-#include "support/line_diff.h"
 #include "support/qt_print.h"
+#include "support/report_lines.h"
 #include "support/scripted_host.h"
 
 namespace quill::test {
 
-inline const QString kRoot = QStringLiteral("\\\\files\\data");
 inline const QString kPrefix = QStringLiteral("LDAP://example.test/");
 inline const QString kUsersOu = QStringLiteral("OU=Users,OU=OU's,DC=example,DC=test");
 inline const QString kGroupsOu = QStringLiteral("OU=Groups,OU=OU's,DC=example,DC=test");
@@ -35,20 +34,6 @@ inline QString userDn(const QString& cn, const QString& dep) {
 inline QString groupDn(const QString& group) { return "CN=" + group + "," + kGroupsOu; }
 
 // The run's log lines for the start-up options.
-inline QString creatingDir(const QString& tail) {
-  return "Creating directory '" + kRoot + tail + "'.";
-}
-inline QString creatingShare(const QString& share, const QString& tail) {
-  return "Creating a share '" + share +
-         "' on remote system 'files. The path for the new share is 'D:\\shares\\data" + tail + "'.";
-}
-inline QString unableShare(const QString& share, const QString& tail) {
-  return "Unable to create share '" + share + " ' on 'files'. Path: 'D:\\shares\\data" + tail +
-         "'.";
-}
-inline QStringList made(const QString& share, const QString& tail) {
-  return {creatingDir(tail), creatingShare(share, tail)};
-}
 inline QString creatingOu(const QString& dep) {
   return "Creating OU: '" + dep + "' in 'OU=Users'...";
 }
@@ -96,7 +81,7 @@ class WholeRun : public ::testing::Test {
   RunOptions startup(const QStringList& lines) {
     RunOptions o;
     o.txt_CSVFile = writeList(lines);
-    o.txt_DirRoot = kRoot;
+    o.txt_DirRoot = kDataRoot;
     return o;
   }
   RunOutcome run(ScriptedHost& host) {
