@@ -119,10 +119,11 @@ QString badValue(const QString& flag, const QString& value, const QString& why) 
 }
 
 // Reads the first line of a password file, without its line end.
-bool readFirstLine(const QString& path, QString* line, QString* error) {
+bool readFirstLine(const char* flag, const QString& path, QString* line, QString* error) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    *error = QStringLiteral("cannot read password file '%1': %2").arg(path, file.errorString());
+    *error = QStringLiteral("cannot read the password file '%1' of %2: %3")
+                 .arg(path, QLatin1String(flag), file.errorString());
     return false;
   }
   QByteArray bytes = file.readLine(64 * 1024);
@@ -301,13 +302,27 @@ bool applyRunFlags(const CommandLine& commandLine, RunOptions& options, UserName
   // whatever order the two were given in.
   if (!commandLine.passwordFile.isEmpty()) {
     QString password;
-    if (!readFirstLine(commandLine.passwordFile, &password, error)) return false;
+    if (!readFirstLine("--password-file", commandLine.passwordFile, &password, error)) return false;
     options.txt_Password = {password, password};
   }
   if (!commandLine.confirmPasswordFile.isEmpty()) {
     QString password;
-    if (!readFirstLine(commandLine.confirmPasswordFile, &password, error)) return false;
+    if (!readFirstLine("--confirm-password-file", commandLine.confirmPasswordFile, &password,
+                       error))
+      return false;
     options.txt_Password[1] = password;
+  }
+  return true;
+}
+
+bool passwordFilesReadable(const CommandLine& commandLine, QString* error) {
+  const std::pair<const char*, QString> files[] = {
+      {"--password-file", commandLine.passwordFile},
+      {"--confirm-password-file", commandLine.confirmPasswordFile}};
+  for (const auto& [flag, path] : files) {
+    QString line;
+    if (!path.isEmpty() && !readFirstLine(flag, path, &line, error)) return false;
+    line.fill(QLatin1Char(' '));
   }
   return true;
 }

@@ -48,6 +48,10 @@ CommandLineResult parseCommandLine(const QStringList& args);
 bool applyRunFlags(const CommandLine& commandLine, RunOptions& options, UserNamePatterns& patterns,
                    QString* error);
 
+// True when every password file named by commandLine can be read; false
+// with a reason in *error otherwise. Nothing is kept.
+bool passwordFilesReadable(const CommandLine& commandLine, QString* error);
+
 // The text of --help.
 QString usageText();
 

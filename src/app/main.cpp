@@ -47,6 +47,11 @@ int main(int argc, char** argv) {
       QCoreApplication app(argc, argv);
       app.setApplicationName(QStringLiteral("quillstead"));
       QString error;
+      // Bad usage is reported before anything is opened or created.
+      if (!quill::passwordFilesReadable(cl, &error)) {
+        printError(error);
+        return quill::kExitUsage;
+      }
       std::unique_ptr<quill::Backends> backends = openBackends(cl, &error);
       if (!backends) {
         printError(error);

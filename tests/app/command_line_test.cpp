@@ -111,6 +111,10 @@ TEST(CommandLineTest, PasswordFilesFillTheBoxesWhateverTheOrder) {
   ASSERT_TRUE(missing.ok);
   EXPECT_FALSE(applyRunFlags(missing.commandLine, o, p, &error));
   EXPECT_TRUE(error.contains(QLatin1String("password file")));
+  error.clear();
+  EXPECT_FALSE(passwordFilesReadable(missing.commandLine, &error));
+  EXPECT_TRUE(error.contains(QLatin1String("password file")));
+  EXPECT_TRUE(passwordFilesReadable(r.commandLine, &error));
 }
 
 TEST(CommandLineTest, ModesAndWindowDefaults) {

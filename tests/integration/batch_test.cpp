@@ -228,7 +228,8 @@ TEST_F(BatchTest, QuestionsAreAnsweredNoUnlessYesIsGiven) {
 // Which arguments are refused is the command line's own test.
 TEST_F(BatchTest, BadUsageExits64AndTouchesNothing) {
   const QString dir = m_tmp.filePath("sb");
-  for (const QStringList& extra : {QStringList{"--bogus"}, QStringList{"--full-tree", "maybe"}}) {
+  for (const QStringList& extra : {QStringList{"--bogus"}, QStringList{"--full-tree", "maybe"},
+                                   QStringList{"--password-file", m_tmp.filePath("none")}}) {
     const Exit exit = quill(QStringList{"--sandbox", dir, "--batch"} + extra);
     EXPECT_EQ(exit.status, 64) << extra.join(' ').toStdString();
     EXPECT_TRUE(exit.err.contains(extra.first())) << exit.err.toStdString();
