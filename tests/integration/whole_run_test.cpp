@@ -5,9 +5,10 @@
 namespace quill::test {
 namespace {
 
-// The road of two persons of one department through a run with the start-up
-// options: the department's OU, folder, share and groups are made once.
-TEST_F(WholeRun, SecondPersonOfADepartmentGetsOnlyAccountAndMemberships) {
+// The road of one person, then a second of the same department, through a run
+// with the start-up options: the department's OU, folder, share and groups are
+// made once.
+TEST_F(WholeRun, RoadOfOnePersonThenASecondOfItsDepartment) {
   RunOptions o = startup({});
   {
     QFile file(o.txt_CSVFile);  // the last line has no line end
