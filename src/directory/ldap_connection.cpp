@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -163,6 +164,29 @@ void wipeSecrets(std::vector<LdapChange>& changes) {
   }
 }
 
+using Clock = std::chrono::steady_clock;
+
+// Counts one operation that started at started and ended with rc; returns its time.
+qint64 tallyOne(LdapConnection::Tally& tally, int& count, qint64& us, Clock::time_point started,
+                int rc) {
+  const qint64 took =
+      std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - started).count();
+  ++count;
+  us += took;
+  if (rc != LDAP_SUCCESS) {
+    ++tally.failures;
+    tally.failedUs += took;
+  }
+  return took;
+}
+
+bool hasSecret(const std::vector<LdapChange>& changes) {
+  for (const LdapChange& c : changes) {
+    if (c.isSecret) return true;
+  }
+  return false;
+}
+
 void readEntries(LDAP* ld, LDAPMessage* result, std::vector<LdapEntry>& entries) {
   for (LDAPMessage* e = ldap_first_entry(ld, result); e != nullptr; e = ldap_next_entry(ld, e)) {
     LdapEntry entry;
@@ -205,6 +229,16 @@ QString LdapEntry::last(const QString& attribute) const {
 
 LdapConnection::~LdapConnection() {
   if (m_ld != nullptr) ldap_unbind_ext_s(m_ld, nullptr, nullptr);
+  if (m_tallyOn) {
+    const Tally& t = m_tally;
+    const auto ms = [](qint64 us) { return static_cast<long long>(us / 1000); };
+    std::fprintf(stderr,
+                 "quillstead: LDAP operations: %d searches (%lld ms), %d adds (%lld ms), "
+                 "%d modifies (%lld ms), of which %d with a password (%lld ms); "
+                 "%d failed (%lld ms)\n",
+                 t.searches, ms(t.searchUs), t.adds, ms(t.addUs), t.modifies, ms(t.modifyUs),
+                 t.passwordModifies, ms(t.passwordUs), t.failures, ms(t.failedUs));
+  }
 }
 
 std::unique_ptr<LdapConnection> LdapConnection::open(const QString& uri,
@@ -212,6 +246,7 @@ std::unique_ptr<LdapConnection> LdapConnection::open(const QString& uri,
   std::unique_ptr<LdapConnection> c(new LdapConnection);
   c->m_uri = uri;
   c->m_timeoutSeconds = settings.timeoutSeconds;
+  c->m_tallyOn = qEnvironmentVariableIsSet("QUILL_LDAP_STATS");
   const int rc = ldap_initialize(&c->m_ld, uri.toUtf8().constData());
   if (rc != LDAP_SUCCESS || c->m_ld == nullptr) {
     *error = ldapDirError(rc, QString::fromUtf8(ldap_err2string(rc)), uri);
@@ -364,10 +399,12 @@ bool LdapConnection::search(const QString& base, LdapScope scope, const QString&
     LDAPControl* controls[] = {page, nullptr};
     LDAPMessage* result = nullptr;
     clearDiagnostic();
+    const Clock::time_point started = Clock::now();
     const int rc =
         ldap_search_ext_s(m_ld, baseText.constData(), scopeCode(scope), filterText.constData(),
                           attributes.isEmpty() ? nullptr : attrs.data(), 0,
                           paged ? controls : nullptr, nullptr, &timeout, LDAP_NO_LIMIT, &result);
+    if (m_tallyOn) tallyOne(m_tally, m_tally.searches, m_tally.searchUs, started, rc);
     if (page != nullptr) ldap_control_free(page);
     ber_memfree(cookie.bv_val);
     cookie = berval{0, nullptr};
@@ -400,7 +437,9 @@ bool LdapConnection::add(const QString& dn, std::vector<LdapChange>& changes, Di
   {
     ModRequest request(changes, true);
     clearDiagnostic();
+    const Clock::time_point started = Clock::now();
     rc = ldap_add_ext_s(m_ld, dnText.constData(), request.mods(), nullptr, nullptr);
+    if (m_tallyOn) tallyOne(m_tally, m_tally.adds, m_tally.addUs, started, rc);
   }
   wipeSecrets(changes);
   if (rc != LDAP_SUCCESS) {
@@ -416,7 +455,15 @@ bool LdapConnection::modify(const QString& dn, std::vector<LdapChange>& changes,
   {
     ModRequest request(changes, false);
     clearDiagnostic();
+    const Clock::time_point started = Clock::now();
     rc = ldap_modify_ext_s(m_ld, dnText.constData(), request.mods(), nullptr, nullptr);
+    if (m_tallyOn) {
+      const qint64 took = tallyOne(m_tally, m_tally.modifies, m_tally.modifyUs, started, rc);
+      if (hasSecret(changes)) {
+        ++m_tally.passwordModifies;
+        m_tally.passwordUs += took;
+      }
+    }
   }
   wipeSecrets(changes);
   if (rc != LDAP_SUCCESS) {

@@ -87,6 +87,15 @@ class LdapConnection {
 
   const QString& uri() const { return m_uri; }
 
+  // Operations sent on this connection and the time spent waiting for their
+  // answers, kept when QUILL_LDAP_STATS is set in the environment (for
+  // measuring round trips; off by default). The destructor then writes the
+  // counts, never a value, to stderr.
+  struct Tally {
+    int searches = 0, adds = 0, modifies = 0, passwordModifies = 0, failures = 0;
+    qint64 searchUs = 0, addUs = 0, modifyUs = 0, passwordUs = 0, failedUs = 0;
+  };
+
  private:
   LdapConnection() = default;
   // The DirError for result code rc, with the server's diagnostic message;
@@ -105,6 +114,8 @@ class LdapConnection {
   int m_timeoutSeconds = 10;
   bool m_broken = false;
   QString m_defaultNamingContext;
+  bool m_tallyOn = false;
+  Tally m_tally;
 };
 
 }  // namespace quill

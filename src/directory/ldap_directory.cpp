@@ -210,12 +210,20 @@ void LdapDirectory::createEntry(LdapConnection* conn, DirObject& obj, DirObject&
   for (const StagedValue& s : changes.staged) {
     values.push_back(LdapChange{LdapChange::Op::Add, s.attribute, utf8Values(s.values), false});
   }
+  m_createdAccountDn.clear();
   DirError error;
   if (!conn->add(obj.dn, values, &error)) {
     err.set(error);
     return;
   }
   obj.isNew = false;
+  if (sameName(obj.objectClass, "user")) {
+    const StagedValue* staged = findStaged(changes, "userAccountControl");
+    bool ok = true;
+    m_createdAccountControl =
+        staged != nullptr ? staged->values.value(0).toLongLong(&ok) : kNewUserAccountControl;
+    if (ok) m_createdAccountDn = obj.dn;
+  }
   // The password and the enabling go to the stored account.
   if (changes.password || changes.accountDisabled) {
     changes.staged.clear();
@@ -225,6 +233,8 @@ void LdapDirectory::createEntry(LdapConnection* conn, DirObject& obj, DirObject&
 
 void LdapDirectory::modifyEntry(LdapConnection* conn, DirObject& obj, DirObject& changes,
                                 PendingError& err) {
+  const bool justCreated = !m_createdAccountDn.isEmpty() && m_createdAccountDn == obj.dn;
+  m_createdAccountDn.clear();
   std::vector<LdapChange> mods;
   // The password goes first: setting it stamps pwdLastSet, so a staged
   // pwdLastSet 0 (change at next logon) has to come after it, and the
@@ -248,6 +258,8 @@ void LdapDirectory::modifyEntry(LdapConnection* conn, DirObject& obj, DirObject&
     QString current;
     if (const StagedValue* staged = findStaged(changes, "userAccountControl")) {
       current = staged->values.value(0);
+    } else if (justCreated) {
+      current = QString::number(m_createdAccountControl);
     } else {
       std::vector<LdapEntry> entries;
       DirError error;

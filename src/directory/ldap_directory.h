@@ -58,6 +58,11 @@ class LdapDirectory : public DirectoryService {
   void modifyEntry(LdapConnection* conn, DirObject& obj, DirObject& changes, PendingError& err);
 
   NetSettings m_settings;  // the password is a copy of its own, wiped on destruction
+  // The account the last add created and the userAccountControl it stored, so that enabling
+  // it by the very next modify (how an account is completed) needs no read. Cleared by the
+  // next add or modify, whatever its object.
+  QString m_createdAccountDn;
+  qint64 m_createdAccountControl = 0;
   std::map<QString, std::unique_ptr<LdapConnection>> m_connections;  // by server URI
   std::map<QString, Failure> m_failures;                             // by server URI
 };

@@ -1,0 +1,181 @@
+#!/usr/bin/env bash
+# Times one whole run of Quillstead against a fresh Samba AD DC and compares it with the floor:
+# the same directory objects added by one `ldapadd` to another fresh DC.
+#
+#   bench/samba_run_bench.sh QUILLSTEAD [PERSONS] [WORK_DIR]
+#
+# QUILLSTEAD is the program to time (scripts/bench-samba builds a Release one). PERSONS defaults
+# to 1000, spread over 10 departments and 5 duties. WORK_DIR (default: a new folder in /tmp, at
+# most ~50 characters, since the DC's folders go below it) keeps the list, the run log and the
+# DCs' folders; it is removed at the end unless it was given.
+#
+# The run: full tree (OU skeleton, department OUs, department and duty groups, accounts with
+# password, UPN, mail, phone, description and names), one public folder and a central private
+# folder on the DC's share qdata, no department folders. The floor: one LDIF with the skeleton,
+# the department OUs, the users (unicodePwd, userAccountControl 512, pwdLastSet 0 and the same
+# attributes), then the groups with their members listed in the entries, all sent by one ldapadd
+# over LDAPS. Printed: both times, their ratio, and the LDAP operations of the run (counted by
+# the program itself when QUILL_LDAP_STATS is set) per person.
+#
+# Needs root (the DC binds ports below 1024) and no other DC on this machine (fixed ports).
+set -euo pipefail
+
+program=${1:?usage: $0 QUILLSTEAD [PERSONS] [WORK_DIR]}
+persons=${2:-1000}
+work=${3:-}
+here=$(cd "$(dirname "$0")/.." && pwd)
+fixture=$here/tests/fixtures/samba-dc
+readonly departments=10 duties=5 password='Bench-Run-2024!'
+
+[ -x "$program" ] || {
+  echo "$0: $program is not an executable" >&2
+  exit 2
+}
+[[ "$persons" =~ ^[1-9][0-9]*$ ]] || {
+  echo "$0: PERSONS must be a positive number" >&2
+  exit 2
+}
+keep=yes
+if [ -z "$work" ]; then
+  work=$(mktemp -d /tmp/qsbench.XXXXXX)
+  keep=no
+fi
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
+
+dc=""
+cleanup() {
+  if [ -n "$dc" ]; then "$fixture" clean "$dc" >/dev/null 2>&1 || true; fi
+  rm -f "$work/floor.ldif" "$work/pw" "$work/unicodepwd"
+  if [ "$keep" = no ]; then rm -rf -- "$work"; fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+now_ms() { date +%s%3N; }
+seconds() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
+
+start_dc() {
+  dc=$work/$1
+  "$fixture" clean "$dc" >/dev/null 2>&1 || true
+  echo "starting a fresh DC in $dc" >&2
+  "$fixture" start "$dc" >/dev/null
+  # shellcheck disable=SC1091
+  . "$dc/env.sh"
+}
+# An OpenLDAP tool as Administrator over LDAPS, the DC's CA verified (through its ldap.conf; the
+# tools ignore every LDAP* variable when LDAPNOINIT is set).
+ldap_tool() {
+  local tool=$1
+  shift
+  env -u LDAPNOINIT LDAPCONF="$QUILL_DC_LDAPCONF" HOME="$dc" "$tool" -x -H "ldaps://$QUILL_DC_HOST" \
+    -D "$QUILL_DC_ADMIN" -y "$QUILL_DC_PASSWORD_FILE" "$@"
+}
+stop_dc() {
+  "$fixture" clean "$dc" >/dev/null
+  dc=""
+}
+
+# The persons: first name, a last name of their own, description, department, duty, phone.
+# Departments and duties are interleaved, as in a list sorted by name.
+awk -v n="$persons" -v deps="$departments" -v duties="$duties" 'BEGIN {
+  split("Anna Brian Carla David Elena Frank Greta Hugo Irene Jonas Karin Lukas", first, " ")
+  printf "First,Last,Description,Department,Duty,Phone\r\nfirst,last,description,department,duty,phone\r\n"
+  for (i = 0; i < n; i++)
+    printf "%s,Bench%05d,Staff member %d,Dept%02d,Duty%d,555-%05d\r\n", first[i % 12 + 1], i, i,
+      (i * 7) % deps, int(i / deps) % duties, i
+}' >"$work/list.csv"
+(
+  umask 077
+  printf '%s\n' "$password" >"$work/pw"
+)
+
+# --- the run ---------------------------------------------------------------------------------
+start_dc dc-run
+mkdir -p "$work/run" "$work/home"
+echo "timing quillstead --batch with $persons persons" >&2
+t0=$(now_ms)
+set +e
+(cd "$work/run" && env QUILL_LDAP_STATS=1 LDAPNOINIT=1 LDAPTLS_CACERT="$QUILL_DC_CACERT" \
+  HOME="$work/home" KRB5CCNAME="FILE:$work/home/no-ticket" \
+  "$program" --batch --dc "$QUILL_DC_HOST" --credentials "$QUILL_DC_AUTH" \
+  --domain "$QUILL_DC_DOMAIN" --csv "$work/list.csv" --password-file "$work/pw" \
+  --email-domain "$QUILL_DC_DOMAIN" --dir-root "\\\\$QUILL_DC_HOST\\$QUILL_DC_SHARE" \
+  --single-public yes --private-dirs yes --private-location central --department-public no \
+  >"$work/run/stdout" 2>"$work/run/stderr")
+status=$?
+set -e
+run_ms=$(($(now_ms) - t0))
+if [ "$status" -ne 0 ]; then
+  echo "$0: the run ended with status $status; see $work/run (kept)" >&2
+  tail -n 5 "$work/run/stdout" "$work/run/stderr" >&2
+  keep=yes
+  exit 1
+fi
+made=$(ldap_tool ldapsearch -LLL -b "OU=Users,OU=OU's,$QUILL_DC_BASE_DN" '(objectClass=user)' 1.1 |
+  grep -c '^dn:' || true)
+stats=$(grep '^quillstead: LDAP operations' "$work/run/stderr" || true)
+stop_dc
+
+# --- the floor -------------------------------------------------------------------------------
+start_dc dc-floor
+base=$QUILL_DC_BASE_DN
+users="OU=Users,OU=OU's,$base"
+groups="OU=Groups,OU=OU's,$base"
+printf '"%s"' "$password" | iconv -f UTF-8 -t UTF-16LE | base64 -w0 >"$work/unicodepwd"
+(
+  umask 077
+  awk -v base="$base" -v users="$users" -v groups="$groups" -v domain="$QUILL_DC_DOMAIN" \
+    -v pwfile="$work/unicodepwd" -F, '
+    function ou(dn) { printf "dn: %s\nobjectClass: organizationalUnit\n\n", dn }
+    BEGIN {
+      getline pw <pwfile
+      ou("OU=OU'"'"'s," base); ou(users); ou(groups)
+      ou("OU=GPO'"'"'s,OU=OU'"'"'s," base); ou("OU=Computers,OU=OU'"'"'s," base)
+    }
+    FNR <= 2 { next }
+    {
+      sub(/\r$/, "")
+      if (!($4 in seen)) { seen[$4] = 1; ou("OU=" $4 "," users) }
+      login = substr($1, 1, 1) $2
+      dn = "CN=" $1 " " $2 ",OU=" $4 "," users
+      printf "dn: %s\nobjectClass: user\nsAMAccountName: %s\nuserPrincipalName: %s@%s\n", dn, login, login, domain
+      printf "mail: %s@%s\ntelephoneNumber: %s\ndescription: %s\n", login, domain, $6, $3
+      printf "givenName: %s\nsn: %s\ndisplayName: %s %s\n", $1, $2, $1, $2
+      printf "unicodePwd:: %s\nuserAccountControl: 512\npwdLastSet: 0\n\n", pw
+      g = $4 "_" $5
+      members[g] = members[g] "member: " dn "\n"
+      if (!((g, $4) in nested)) { nested[g, $4] = 1; parents[$4] = parents[$4] "member: CN=" g "," groups "\n" }
+    }
+    END {
+      for (g in members) printf "dn: CN=%s,%s\nobjectClass: group\nsAMAccountName: %s\n%s\n", g, groups, g, members[g]
+      for (d in parents) printf "dn: CN=%s,%s\nobjectClass: group\nsAMAccountName: %s\n%s\n", d, groups, d, parents[d]
+    }' "$work/list.csv" >"$work/floor.ldif"
+)
+rm -f "$work/unicodepwd"
+echo "timing one ldapadd of the same objects" >&2
+t0=$(now_ms)
+ldap_tool ldapadd -f "$work/floor.ldif" >"$work/floor.out"
+floor_ms=$(($(now_ms) - t0))
+floor_made=$(ldap_tool ldapsearch -LLL -b "OU=Users,OU=OU's,$QUILL_DC_BASE_DN" \
+  '(&(objectClass=user)(pwdLastSet=0)(userAccountControl=512))' 1.1 | grep -c '^dn:' || true)
+rm -f "$work/floor.ldif"
+stop_dc
+
+# --- report ----------------------------------------------------------------------------------
+echo "persons:          $persons ($departments departments, $duties duties); accounts made by the run: $made"
+echo "quillstead run:   $(seconds "$run_ms") s"
+echo "floor (ldapadd):  $(seconds "$floor_ms") s (enabled accounts with pwdLastSet 0: $floor_made)"
+awk -v r="$run_ms" -v f="$floor_ms" 'BEGIN { printf "ratio:            %.2f\n", r / f }'
+if [ -n "$stats" ]; then
+  echo "${stats#quillstead: }"
+  # The numbers of the line in order: searches, ms, adds, ms, modifies, ms, password modifies,
+  # ms, failed, ms.
+  tr -c '0-9\n' ' ' <<<"$stats" | awk -v n="$persons" -v r="$run_ms" '{
+    printf "per person:       %.2f round trips: %.2f searches, %.2f adds, %.2f modifies (%.2f with a password); %.2f failed\n",
+      ($1 + $3 + $5) / n, $1 / n, $3 / n, $5 / n, $7 / n, $9 / n
+    printf "time in LDAP:     searches %.1f s, adds %.1f s, password modifies %.1f s, other modifies %.1f s (failed operations %.1f s); outside LDAP %.1f s\n",
+      $2 / 1000, $4 / 1000, $8 / 1000, ($6 - $8) / 1000, $10 / 1000, (r - $2 - $4 - $6) / 1000
+  }'
+fi
