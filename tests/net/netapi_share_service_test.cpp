@@ -15,33 +15,6 @@ using test::uniqueName;
 
 class SambaNetApiShareServiceTest : public test::SambaFileServerTest {
  protected:
-  // `net rpc share list`: the server's share names, one a line.
-  QStringList listedShares() const {
-    QString output;
-    EXPECT_EQ(samba(QStringLiteral("net"),
-                    {QStringLiteral("rpc"), QStringLiteral("share"), QStringLiteral("list"),
-                     QStringLiteral("-S"), host()},
-                    &output),
-              0)
-        << output.toStdString();
-    QStringList names;
-    for (const QString& line : output.split(u'\n', Qt::SkipEmptyParts)) names << line.trimmed();
-    return names;
-  }
-
-  // The path of shareName as the server's SRVSVC reports it, read with rpcclient.
-  QString pathOfShare(const QString& shareName) const {
-    QString output;
-    samba(QStringLiteral("rpcclient"),
-          {QStringLiteral("-c"), QStringLiteral("netsharegetinfo %1 2").arg(shareName), host()},
-          &output);
-    for (const QString& line : output.split(u'\n')) {
-      const QString trimmed = line.trimmed();
-      if (trimmed.startsWith(QStringLiteral("path:"))) return trimmed.mid(5).trimmed();
-    }
-    return QString();
-  }
-
   // A folder in the DC's file share, made directly on its disk; its path as
   // the server reports and accepts it.
   QString makeLocalFolder(const QString& name) const {

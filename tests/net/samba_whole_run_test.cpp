@@ -234,32 +234,6 @@ class SambaWholeRun : public test::SambaFileServerTest {
     return at < 0 ? output.trimmed() : output.mid(at, 8);
   }
 
-  // `net rpc share list`: the server's share names.
-  QStringList listedShares() const {
-    QString output;
-    EXPECT_EQ(samba(QStringLiteral("net"),
-                    {QStringLiteral("rpc"), QStringLiteral("share"), QStringLiteral("list"),
-                     QStringLiteral("-S"), host()},
-                    &output),
-              0)
-        << output.toStdString();
-    QStringList names;
-    for (const QString& line : output.split(u'\n', Qt::SkipEmptyParts)) names << line.trimmed();
-    return names;
-  }
-  // The local path of a share as the server's SRVSVC reports it (rpcclient).
-  QString pathOfShare(const QString& shareName) const {
-    QString output;
-    samba(QStringLiteral("rpcclient"),
-          {QStringLiteral("-c"), QStringLiteral("netsharegetinfo %1 2").arg(shareName), host()},
-          &output);
-    for (const QString& line : output.split(u'\n')) {
-      const QString trimmed = line.trimmed();
-      if (trimmed.startsWith(QStringLiteral("path:"))) return trimmed.mid(5).trimmed();
-    }
-    return QString();
-  }
-
   // True when a folder put into folderOnDisk shows in smbclient's listing of the share: the
   // share serves that folder.
   bool shareServes(const QString& shareName, const QString& folderOnDisk) const {
