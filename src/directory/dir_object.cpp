@@ -1,5 +1,7 @@
 #include "directory/dir_object.h"
 
+#include <utility>
+
 namespace quill {
 
 void DirObject::stage(const QString& attribute, const QStringList& values) {
@@ -19,6 +21,15 @@ std::optional<QString> DirObject::stagedValue(const QString& attribute) const {
     }
   }
   return std::nullopt;
+}
+
+DirObject DirObject::takeStaged() {
+  DirObject changes;
+  changes.staged = std::move(staged);
+  staged.clear();
+  changes.password = std::exchange(password, std::nullopt);
+  changes.accountDisabled = std::exchange(accountDisabled, std::nullopt);
+  return changes;
 }
 
 }  // namespace quill

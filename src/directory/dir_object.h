@@ -34,6 +34,9 @@ class DirObject {
   // The first value staged for attribute and not yet stored, if any: what a
   // Get sees first, as in the directory client's property cache.
   std::optional<QString> stagedValue(const QString& attribute) const;
+  // Moves everything staged into the returned object, so this one holds
+  // nothing staged afterwards whether the SetInfo that uses it succeeds or not.
+  DirObject takeStaged();
 };
 
 // A child of a container as Children lists it.

@@ -41,17 +41,6 @@ void fail(PendingError& err, uint32_t number, const QString& detail = {}) {
   err.set(number, text);
 }
 
-// Takes what obj has staged, so obj holds nothing staged afterwards whether
-// the SetInfo succeeds or not.
-DirObject takeStaged(DirObject& obj) {
-  DirObject changes;
-  changes.staged = std::move(obj.staged);
-  obj.staged.clear();
-  changes.password = std::exchange(obj.password, std::nullopt);
-  changes.accountDisabled = std::exchange(obj.accountDisabled, std::nullopt);
-  return changes;
-}
-
 const StagedValue* findStaged(const DirObject& obj, const char* attribute) {
   for (const StagedValue& s : obj.staged) {
     if (sameName(s.attribute, attribute)) return &s;
@@ -166,7 +155,7 @@ std::unique_ptr<DirObject> LdapDirectory::Bind(const QString& path, PendingError
 }
 
 void LdapDirectory::SetInfo(DirObject& obj, PendingError& err) {
-  DirObject changes = takeStaged(obj);
+  DirObject changes = obj.takeStaged();
   for (const StagedValue& s : changes.staged) {
     // A directory holds no empty value; refuse it here, as the sandbox does,
     // rather than let the server name a syntax error.

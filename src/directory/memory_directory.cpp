@@ -170,17 +170,6 @@ void applyPlan(EntryStore& store, DirEntry& entry, bool stored,
   }
 }
 
-// Takes what obj has staged, so that obj holds nothing staged afterwards
-// whether the SetInfo succeeds or not.
-DirObject takeStaged(DirObject& obj) {
-  DirObject changes;
-  changes.staged = std::move(obj.staged);
-  obj.staged.clear();
-  changes.password = std::exchange(obj.password, std::nullopt);
-  changes.accountDisabled = std::exchange(obj.accountDisabled, std::nullopt);
-  return changes;
-}
-
 }  // namespace
 
 MemoryDirectory::MemoryDirectory(const QString& domainFqdn)
@@ -341,7 +330,7 @@ std::unique_ptr<DirObject> MemoryDirectory::Bind(const QString& path, PendingErr
 }
 
 void MemoryDirectory::SetInfo(DirObject& obj, PendingError& err) {
-  DirObject changes = takeStaged(obj);
+  DirObject changes = obj.takeStaged();
   if (m_readOnly) {
     fail(err, kErrAccessDenied);
     return;
