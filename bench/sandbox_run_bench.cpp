@@ -22,16 +22,16 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/sandbox.h"
 #include "bench_gaps.h"
 #include "bench_measure.h"
 #include "bench_user_list.h"
-#include "directory/memory_directory.h"
-#include "run/run_driver.h"
-#include "run/run_host.h"
-#include "run/run_log.h"
-#include "run/run_options.h"
+#include "core/run_host.h"
+#include "core/run_options.h"
+#include "core/user_name_pattern.h"
+#include "engine/run_driver.h"
+#include "engine/run_log.h"
+#include "sandbox/memory_directory.h"
+#include "sandbox/sandbox.h"
 
 namespace {
 
@@ -387,9 +387,9 @@ int main(int argc, char** argv) {
   options.txt_Password = {quill::defaultInitialPassword(), quill::defaultInitialPassword()};
 
   BenchHost host(options, sandbox->directory(), persons);
-  quill::AppState state;
-  state.platform = sandbox->platform();
-  quill::RunDriver driver(state.platform, host, state);
+  quill::RunLog runLog;
+  const quill::UserNamePatterns patterns;
+  quill::RunDriver driver(sandbox->platform(), host, runLog, patterns);
 
   const Sample before = takeSample(0, 0, sandbox->directory());
   const double cpuBefore = processCpuSeconds();

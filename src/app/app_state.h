@@ -2,21 +2,15 @@
 
 #include <QString>
 
-#include "run/run_log.h"
-#include "usernames/user_name_pattern.h"
+#include "core/platform.h"
+#include "core/user_name_pattern.h"
+#include "engine/run_log.h"
 
 namespace quill {
 
-class DirectoryService;
-class UncFileSystem;
-class ShareService;
-
-// The backends a program start works with: the sandbox's or the network's.
-struct Platform {
-  DirectoryService* directory = nullptr;
-  UncFileSystem* files = nullptr;
-  ShareService* shares = nullptr;
-};
+// The OU box of the main window that the OU browser fills when a container
+// is accepted; the numbers are those the browse buttons pass.
+enum class OuBox { None = 0, GroupsOU = 1, DepartmentOU = 2, UsersOU = 3 };
 
 // Application-wide values, one instance owned by main() for the program's
 // lifetime. Nothing here is saved between starts.
@@ -24,7 +18,7 @@ struct AppState {
   Platform platform;
   UserNamePatterns patterns;
   QString DomainFqdn;
-  int BrowseTarget = 0;  // 1 groups OU, 2 department OU, 3 users OU
+  OuBox BrowseTarget = OuBox::None;
   RunLog runLog;
 };
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "run/run_host.h"
+#include "core/run_host.h"
 
 namespace quill {
 

@@ -3,11 +3,12 @@
 #include <QDir>
 #include <cstdio>
 
-#include "app/backends.h"
+#include "app/app_state.h"
 #include "app/batch_host.h"
 #include "app/command_line.h"
-#include "run/run_driver.h"
-#include "run/run_options.h"
+#include "core/backends.h"
+#include "core/run_options.h"
+#include "engine/run_driver.h"
 
 namespace quill {
 
@@ -23,7 +24,7 @@ int runBatch(const CommandLine& commandLine, Backends& backends) {
 
   backends.setRunDomain(options.txt_Domain);
   BatchHost host(options, commandLine.answerYes, stdout, stderr);
-  RunDriver driver(state.platform, host, state);
+  RunDriver driver(state.platform, host, state.runLog, state.patterns);
   const RunOutcome outcome = driver.cmd_GO_Click();
 
   // Whatever the run made stays made: the sandbox is saved however it ended.

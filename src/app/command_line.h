@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "run/run_options.h"
-#include "usernames/user_name_pattern.h"
+#include "core/run_options.h"
+#include "core/user_name_pattern.h"
 
 namespace quill {
 

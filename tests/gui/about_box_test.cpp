@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/gui/about_box.h"
-#include "app/gui/help_texts.h"
-#include "gui_support.h"
+#include "gui/about_box.h"
+#include "gui/help_texts.h"
+#include "support/gui_support.h"
 
 namespace quill::test {
 namespace {

@@ -1,5 +1,5 @@
 // The "Connect as" dialog and the provider window mode builds from the prompter.
-#include "app/gui/connect_as_dialog.h"
+#include "gui/connect_as_dialog.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "gui_support.h"
+#include "support/gui_support.h"
 
 namespace quill::test {
 namespace {

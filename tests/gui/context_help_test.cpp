@@ -6,9 +6,9 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 
-#include "app/gui/context_help.h"
-#include "app/gui/help_texts.h"
-#include "gui_support.h"
+#include "gui/context_help.h"
+#include "gui/help_texts.h"
+#include "support/gui_support.h"
 
 namespace quill::test {
 namespace {

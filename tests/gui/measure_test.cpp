@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "gui_support.h"
+#include "support/gui_support.h"
 
 namespace quill::test {
 namespace {

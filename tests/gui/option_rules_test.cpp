@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "gui_support.h"
+#include "support/gui_support.h"
 
 namespace quill::test {
 namespace {

@@ -9,9 +9,9 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include "directory/memory_directory.h"
-#include "gui_support.h"
-#include "oubrowser/ou_browser_dialog.h"
+#include "gui/ou_browser_dialog.h"
+#include "sandbox/memory_directory.h"
+#include "support/gui_support.h"
 
 namespace quill::test {
 namespace {

@@ -7,12 +7,12 @@
 #include <QRadioButton>
 #include <set>
 
-#include "app/gui/preview_choice.h"
-#include "app/gui/preview_pictures.h"
-#include "app/gui/preview_trees.h"
-#include "app/gui/preview_window.h"
-#include "folders/sandbox_file_system.h"
-#include "gui_support.h"
+#include "gui/preview_choice.h"
+#include "gui/preview_pictures.h"
+#include "gui/preview_trees.h"
+#include "gui/preview_window.h"
+#include "sandbox/sandbox_file_system.h"
+#include "support/gui_support.h"
 
 namespace quill::test {
 namespace {

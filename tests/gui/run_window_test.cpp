@@ -10,11 +10,11 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/gui/about_box.h"
-#include "app/gui/preview_window.h"
-#include "directory/memory_directory.h"
-#include "folders/sandbox_share_service.h"
-#include "gui_support.h"
+#include "gui/about_box.h"
+#include "gui/preview_window.h"
+#include "sandbox/memory_directory.h"
+#include "sandbox/sandbox_share_service.h"
+#include "support/gui_support.h"
 
 namespace quill::test {
 namespace {
@@ -132,8 +132,8 @@ TEST_F(RunWindowTest, BrowseButtonsWriteTheChoiceAndCancelEmptiesTheBox) {
 }
 
 TEST_F(RunWindowTest, OuBrowseButtonsCheckTheDomainAndOpenTheBrowserForTheirRow) {
-  QList<int> opened;
-  m_window->setOuBrowserOpener([&opened](int target) -> QWidget* {
+  QList<OuBox> opened;
+  m_window->setOuBrowserOpener([&opened](OuBox target) -> QWidget* {
     opened.append(target);
     return nullptr;
   });
@@ -141,13 +141,14 @@ TEST_F(RunWindowTest, OuBrowseButtonsCheckTheDomainAndOpenTheBrowserForTheirRow)
   child<QPushButton>("cmd_GroupsOUBrowse")->click();
   child<QPushButton>("cmd_UsersOUBrowse")->click();
   child<QPushButton>("cmd_Browse4UsersOU")->click();
-  EXPECT_EQ(opened, QList<int>({1, 2, 3}));
-  EXPECT_EQ(m_state.BrowseTarget, 3);
+  EXPECT_EQ(opened, QList<OuBox>({OuBox::GroupsOU, OuBox::DepartmentOU, OuBox::UsersOU}));
+  EXPECT_EQ(m_state.BrowseTarget, OuBox::UsersOU);
   EXPECT_EQ(m_state.DomainFqdn, QStringLiteral("example.test"));
   EXPECT_TRUE(m_prompter.messages().empty());
 
   // Results land in the row of the button, not the one its name suggests.
-  m_window->setOuPath(2, QStringLiteral("LDAP://example.test/OU=Depts,DC=example,DC=test"));
+  m_window->setOuPath(OuBox::DepartmentOU,
+                      QStringLiteral("LDAP://example.test/OU=Depts,DC=example,DC=test"));
   EXPECT_EQ(child<QLineEdit>("txt_DepartmentOU")->text(),
             QStringLiteral("LDAP://example.test/OU=Depts,DC=example,DC=test"));
 
@@ -165,7 +166,7 @@ TEST_F(RunWindowTest, OuBrowseButtonsCheckTheDomainAndOpenTheBrowserForTheirRow)
 TEST_F(RunWindowTest, ClosingTheWindowClosesEveryOtherWindow) {
   QWidget browser;
   QWidget patterns;
-  m_window->setOuBrowserOpener([&browser](int) {
+  m_window->setOuBrowserOpener([&browser](OuBox) {
     browser.show();
     return &browser;
   });

@@ -6,12 +6,12 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/gui/about_box.h"
-#include "app/gui/preview_pictures.h"
-#include "app/gui/preview_window.h"
-#include "gui_support.h"
-#include "oubrowser/ou_browser_dialog.h"
-#include "usernames/user_name_dialog.h"
+#include "gui/about_box.h"
+#include "gui/ou_browser_dialog.h"
+#include "gui/preview_pictures.h"
+#include "gui/preview_window.h"
+#include "gui/user_name_dialog.h"
+#include "support/gui_support.h"
 
 namespace quill::test {
 namespace {

@@ -7,8 +7,8 @@
 #include <QSlider>
 #include <QToolButton>
 
-#include "gui_support.h"
-#include "usernames/user_name_dialog.h"
+#include "gui/user_name_dialog.h"
+#include "support/gui_support.h"
 
 namespace quill::test {
 namespace {

@@ -4,9 +4,9 @@
 #include <QTemporaryDir>
 #include <set>
 
-#include "directory/dn.h"
-#include "net/samba_fixture.h"
+#include "core/dn.h"
 #include "support/qt_print.h"
+#include "support/samba_fixture.h"
 
 namespace quill {
 namespace {

@@ -1,4 +1,4 @@
-#include "directory/ldap_errors.h"
+#include "net/ldap_errors.h"
 
 #include <gtest/gtest.h>
 

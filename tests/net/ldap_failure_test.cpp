@@ -4,8 +4,8 @@
 
 #include <QElapsedTimer>
 
-#include "net/samba_fixture.h"
 #include "support/qt_print.h"
+#include "support/samba_fixture.h"
 
 namespace quill {
 namespace {

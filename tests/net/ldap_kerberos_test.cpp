@@ -2,9 +2,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include "app/net_credentials.h"
-#include "net/samba_fixture.h"
+#include "net/net_credentials.h"
 #include "support/qt_print.h"
+#include "support/samba_fixture.h"
 
 namespace quill {
 namespace {

@@ -1,4 +1,4 @@
-#include "directory/ldap_values.h"
+#include "net/ldap_values.h"
 
 #include <gtest/gtest.h>
 

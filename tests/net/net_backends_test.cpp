@@ -1,11 +1,12 @@
-#include "app/net_backends.h"
+#include "net/net_backends.h"
 
 #include <gtest/gtest.h>
 
+#include "app/backend_choice.h"
 #include "app/command_line.h"
-#include "app/net_credentials.h"
-#include "net/samba_dc.h"
+#include "net/net_credentials.h"
 #include "support/qt_print.h"
+#include "support/samba_dc.h"
 
 namespace quill {
 namespace {
@@ -35,7 +36,7 @@ TEST(NetBackends, CommandLineWithoutCredentialsOpensNothing) {
       parseCommandLine({QStringLiteral("--batch"), QStringLiteral("--dc"), QStringLiteral("x")});
   ASSERT_TRUE(parsed.ok) << parsed.error.toStdString();
   QString error;
-  EXPECT_FALSE(openNetworkBackends(parsed.commandLine, &error));
+  EXPECT_FALSE(openBatchBackends(parsed.commandLine, &error));
   EXPECT_EQ(error, QString::fromLatin1(kNoCredentialsMessage));
 }
 

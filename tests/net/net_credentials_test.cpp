@@ -1,4 +1,4 @@
-#include "app/net_credentials.h"
+#include "net/net_credentials.h"
 
 #include <gtest/gtest.h>
 #include <sys/prctl.h>
@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "net/samba_dc.h"
 #include "support/qt_print.h"
+#include "support/samba_dc.h"
 
 namespace quill {
 namespace {

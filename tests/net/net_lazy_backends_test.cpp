@@ -1,7 +1,7 @@
 // Backends that ask "Connect as" at their first use: what they ask, when, and what an operation
 // gives back after a cancel, a refused password and a second attempt. The Samba* cases run against
 // the fixture's DC; what they write is checked with ldapsearch in a separate process.
-#include "app/net_lazy_backends.h"
+#include "net/net_lazy_backends.h"
 
 #include <QFile>
 #include <QProcess>
@@ -9,13 +9,14 @@
 #include <deque>
 #include <functional>
 
+#include "app/backend_choice.h"
 #include "app/command_line.h"
-#include "app/net_credentials.h"
-#include "directory/directory_service.h"
-#include "folders/share_service.h"
-#include "folders/unc_file_system.h"
-#include "net/samba_fixture.h"
+#include "core/directory_service.h"
+#include "core/share_service.h"
+#include "core/unc_file_system.h"
+#include "net/net_credentials.h"
 #include "support/qt_print.h"
+#include "support/samba_fixture.h"
 
 namespace quill {
 namespace {
@@ -163,13 +164,13 @@ TEST(ConnectAsBackends, WindowModeWithoutCredentialsOpensWithoutAskingAndABadFil
   ASSERT_TRUE(parsed.ok) << parsed.error.toStdString();
   QString error;
   std::unique_ptr<Backends> backends =
-      openWindowNetworkBackends(parsed.commandLine, user.provider(), &error);
+      openWindowBackends(parsed.commandLine, user.provider(), &error);
   ASSERT_TRUE(backends) << error.toStdString();
   EXPECT_TRUE(backends->describe().contains(u"192.0.2.1"));
 
   parsed = parseCommandLine({QStringLiteral("--credentials"), QStringLiteral("/nonexistent/auth")});
   ASSERT_TRUE(parsed.ok) << parsed.error.toStdString();
-  EXPECT_FALSE(openWindowNetworkBackends(parsed.commandLine, user.provider(), &error));
+  EXPECT_FALSE(openWindowBackends(parsed.commandLine, user.provider(), &error));
   EXPECT_TRUE(error.startsWith(u"/nonexistent/auth")) << error.toStdString();
   EXPECT_EQ(user.prompts(), QStringList());
 }

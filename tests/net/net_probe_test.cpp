@@ -1,4 +1,4 @@
-#include "folders/net_probe.h"
+#include "net/net_probe.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

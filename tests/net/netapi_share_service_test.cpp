@@ -1,12 +1,12 @@
-#include "folders/netapi_share_service.h"
+#include "net/netapi_share_service.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <algorithm>
 
-#include "net/smb_dc_support.h"
 #include "support/qt_print.h"
+#include "support/smb_dc_support.h"
 
 namespace quill {
 namespace {

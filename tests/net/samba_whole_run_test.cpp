@@ -19,8 +19,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include "net/smb_dc_support.h"
 #include "support/qt_print.h"
+#include "support/smb_dc_support.h"
 
 namespace quill {
 namespace {

@@ -1,4 +1,4 @@
-#include "folders/smb_file_system.h"
+#include "net/smb_file_system.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -11,9 +11,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "folders/netapi_share_service.h"
-#include "net/smb_dc_support.h"
+#include "net/netapi_share_service.h"
 #include "support/qt_print.h"
+#include "support/smb_dc_support.h"
 
 namespace quill {
 namespace {

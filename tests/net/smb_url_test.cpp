@@ -1,12 +1,12 @@
-#include "folders/smb_url.h"
+#include "net/smb_url.h"
 
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
 #include <QUrl>
 
-#include "folders/net_server_map.h"
-#include "folders/netapi_share_service.h"
+#include "net/net_server_map.h"
+#include "net/netapi_share_service.h"
 #include "support/qt_print.h"
 
 namespace quill {

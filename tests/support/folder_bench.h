@@ -5,14 +5,14 @@
 #include <QSet>
 #include <stdexcept>
 
-#include "app/sandbox.h"
-#include "directory/memory_directory.h"
-#include "folders/sandbox_file_system.h"
-#include "folders/sandbox_share_service.h"
-#include "run/run_context.h"
-#include "run/run_log.h"
+#include "core/user_name_pattern.h"
+#include "engine/run_context.h"
+#include "engine/run_log.h"
+#include "sandbox/memory_directory.h"
+#include "sandbox/sandbox.h"
+#include "sandbox/sandbox_file_system.h"
+#include "sandbox/sandbox_share_service.h"
 #include "support/scripted_host.h"
-#include "usernames/user_name_pattern.h"
 
 namespace quill::test {
 

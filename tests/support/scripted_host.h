@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "run/run_host.h"
+#include "core/run_host.h"
 
 namespace quill::test {
 

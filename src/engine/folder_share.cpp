@@ -1,0 +1,146 @@
+#include "engine/folder_share.h"
+
+#include <QDir>
+
+#include "core/path_exists.h"
+#include "core/unc_file_system.h"
+#include "engine/run_context.h"
+
+namespace quill {
+
+namespace {
+
+const QLatin1Char kSep('\\');
+
+bool hasControlCharacter(const QString& text) {
+  for (QChar c : text) {
+    if (c.unicode() < 0x20 || c.unicode() == 0x7f) return true;
+  }
+  return false;
+}
+
+// A name from the user list becomes a folder only when it stays one folder
+// under the root: no separator, no control character, not "." or "..".
+bool isSafeFolderTail(const QString& tail, const QString& shareName) {
+  if (shareName.contains(kSep) || shareName.contains(QLatin1Char('/')) ||
+      hasControlCharacter(shareName)) {
+    return false;
+  }
+  const QStringList parts = tail.split(kSep);
+  for (qsizetype i = 0; i < parts.size(); ++i) {
+    const QString& part = parts.at(i);
+    if (part.isEmpty() && (i == 0 || i == parts.size() - 1)) continue;
+    if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String("..") ||
+        part.contains(QLatin1Char('/')) || hasControlCharacter(part)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool makeOneFolder(const QString& path, UncFileSystem& files) {
+  if (path.startsWith(QLatin1String("\\\\"))) return files.makeFolder(path, nullptr);
+  return QDir().mkdir(path);
+}
+
+}  // namespace
+
+QString ServerFromUNC(const QString& unc) {
+  const qsizetype end = unc.indexOf(kSep, 2);
+  return end < 0 ? unc.mid(2) : unc.mid(2, end - 2);
+}
+
+QString ShareFromUNC(const QString& unc) {
+  const qsizetype start = unc.indexOf(kSep, 2);
+  if (start < 0) return QString();
+  const QString rest = unc.mid(start + 1);
+  const qsizetype end = rest.indexOf(kSep);
+  return end < 0 ? rest : rest.left(end);
+}
+
+QString ExpandEnvPath(QString& path) {
+  const qsizetype open = path.indexOf(QLatin1Char('%'));
+  const qsizetype close = open < 0 ? -1 : path.indexOf(QLatin1Char('%'), open + 1);
+  if (close < 0) return path;
+  const QString name = path.mid(open + 1, close - open - 1);
+  const QString value =
+      name.isEmpty() ? QString() : qEnvironmentVariable(name.toLocal8Bit().constData());
+  path.replace(QLatin1Char('%') + name + QLatin1Char('%'), value);
+  return path;
+}
+
+int MakePath(QString& path, UncFileSystem& files) {
+  ExpandEnvPath(path);
+  const QStringList parts = path.split(kSep);
+  const qsizetype first = path.startsWith(QLatin1String("\\\\")) ? 3 : 1;
+  int result = 0;
+  for (qsizetype i = first; i < parts.size(); ++i) {
+    const QString prefix = parts.mid(0, i + 1).join(kSep);
+    if (!PathExists(prefix, files) && !makeOneFolder(prefix, files)) result = 1;
+  }
+  return result;
+}
+
+int CreateFolderAndShare(RunContext& context, QString path, const QString& shareName, bool share) {
+  if (FindInList(context.lists.CreatedShares, shareName)) return 0;
+  const RunOptions o = context.options();
+  const QString root = o.txt_DirRoot;
+
+  QString expanded = path;
+  ExpandEnvPath(expanded);
+  if (!expanded.startsWith(root) || !isSafeFolderTail(expanded.mid(root.size()), shareName)) {
+    context.ReportLine(QStringLiteral("Error: '") + shareName +
+                       QStringLiteral("' cannot be made a folder under '") + root +
+                       QStringLiteral("': a name may not hold \\ or / or a control character, "
+                                      "or be . or .."));
+    context.counters.ErrorsOccurred = true;
+    return 1;
+  }
+
+  QString server;
+  QString localRoot;
+  bool rootShareFound = false;
+  if (share) {
+    server = ServerFromUNC(root);
+    const QString rootShare = ShareFromUNC(root);
+    const QString prefix = QStringLiteral("\\\\") + server + kSep + rootShare;
+    const QString subPath = root != prefix ? root.mid(prefix.size()) : QString();
+    const QString sharePath = context.shares.GetSharePath(server, rootShare);
+    rootShareFound = !sharePath.isEmpty();
+    localRoot = sharePath + subPath;
+  }
+
+  if (!PathExists(path, context.files)) {
+    context.ReportLine(QStringLiteral("Creating directory '") + path + QStringLiteral("'."));
+    if (MakePath(path, context.files) != 0) {
+      context.ReportLine(QStringLiteral("Faild to create directory '") + path + QLatin1Char('\''));
+      context.counters.ErrorsOccurred = true;
+      return 1;
+    }
+  }
+
+  if (share) {
+    const QString suffix = o.chk_HiddenShares ? QStringLiteral("$") : QString();
+    const QString localPath = localRoot + path.mid(root.size());
+    context.ReportLine(QStringLiteral("Creating a share '") + shareName +
+                       QStringLiteral("' on remote system '") + server +
+                       QStringLiteral(". The path for the new share is '") + localPath +
+                       QStringLiteral("'."));
+    // Without the root share's local path the server's folder is unknown;
+    // a share must never be pointed at a guessed path.
+    const int result =
+        rootShareFound ? context.shares.CreateShare(server, localPath, shareName + suffix) : -1;
+    if (result != 0) {
+      context.ReportLine(QStringLiteral("Unable to create share '") + shareName +
+                         QStringLiteral(" ' on '") + server + QStringLiteral("'. Path: '") +
+                         localPath + QStringLiteral("'."));
+      context.counters.ErrorsOccurred = true;
+      return 0;
+    }
+  }
+
+  context.lists.CreatedShares.append(shareName);
+  return 0;
+}
+
+}  // namespace quill

@@ -1,0 +1,212 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "app/app_state.h"
+#include "core/run_host.h"
+#include "engine/run_driver.h"
+
+class QCheckBox;
+class QColor;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+namespace quill {
+
+class ContextHelp;
+class FrmEE;
+class FrmPic;
+class Prompter;
+
+// The controls of the main window. Each carries its name as the Qt object
+// name too. The control arrays txt_Password and opt_PrivateDirsLocation are
+// arrays here; their elements are named txt_Password_0/_1 and
+// opt_PrivateDirsLocation_0/_1.
+struct MainWindowControls {
+  QLabel* Domain = nullptr;
+  QLineEdit* txt_Domain = nullptr;
+  QLabel* Label1 = nullptr;
+  QLineEdit* txt_CSVFile = nullptr;
+  QPushButton* cmd_Browse4CSV = nullptr;
+
+  QGroupBox* Frame1 = nullptr;
+  QCheckBox* chk_CreateFullTree = nullptr;
+  QCheckBox* chk_CreateOUs = nullptr;
+  QLineEdit* txt_DepartmentOU = nullptr;
+  QPushButton* cmd_UsersOUBrowse = nullptr;
+  QCheckBox* chk_CreateDep = nullptr;
+  QCheckBox* chk_CreateDuty = nullptr;
+  QLabel* Label5 = nullptr;
+  QLabel* Label3 = nullptr;
+  QLineEdit* txt_GroupsOU = nullptr;
+  QPushButton* cmd_GroupsOUBrowse = nullptr;
+  QCheckBox* chk_CreateUsers = nullptr;
+  QPushButton* cmd_userNamePat = nullptr;
+  QCheckBox* chk_UsersOnSpecificOU = nullptr;
+  QLineEdit* txt_UsersOU = nullptr;
+  QPushButton* cmd_Browse4UsersOU = nullptr;
+  QLabel* Label2 = nullptr;
+  QLabel* Label4 = nullptr;
+  std::array<QLineEdit*, 2> txt_Password = {nullptr, nullptr};
+  QCheckBox* chk_EmailDomain = nullptr;
+  QLineEdit* txt_EmailDomain = nullptr;
+
+  QGroupBox* Frame2 = nullptr;
+  QLabel* Label7 = nullptr;
+  QLineEdit* txt_DirRoot = nullptr;
+  QPushButton* cmd_Browse4FullFS = nullptr;
+  QCheckBox* chk_PubDirSingle = nullptr;
+  QCheckBox* chk_PubDirDep = nullptr;
+  QCheckBox* chk_PrivDir = nullptr;
+  std::array<QRadioButton*, 2> opt_PrivateDirsLocation = {nullptr, nullptr};
+  QCheckBox* chk_HiddenShares = nullptr;
+
+  QPlainTextEdit* txt_help = nullptr;
+  QLabel* lbl_Stat = nullptr;
+  QProgressBar* prg_ListRead = nullptr;  // how much of the user list a run has read
+  QLabel* Picture1 = nullptr;
+  QPushButton* cmd_PreviewOU = nullptr;
+  QPushButton* cmd_PreviewGrp = nullptr;
+  QPushButton* cmd_PreviewFS = nullptr;
+  QPushButton* Command2 = nullptr;
+  QPushButton* cmd_GO = nullptr;
+
+  QTimer* Timer1 = nullptr;
+};
+
+// frm_Main, the program's window: every option of a run is one of its
+// controls, and it is the host the run talks to. It owns the about box and
+// the preview window; the OU browser and the pattern dialog plug in through
+// their openers.
+class MainWindow : public QWidget, public RunHost {
+  Q_OBJECT
+
+ public:
+  // platform and state must outlive the window; prompter answers every
+  // question the window or a run asks.
+  MainWindow(Platform platform, AppState& state, Prompter& prompter, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  const MainWindowControls& controls() const { return m_ui; }
+
+  // Called after every run and before the window closes, so the backends'
+  // local state is written back; false with a reason when that failed.
+  void setSaveHandler(std::function<bool(QString* error)> save) { m_save = std::move(save); }
+
+  // Told the domain box's text now and whenever it changes, so the backends
+  // know which server name stands for the domain.
+  void setDomainHandler(std::function<void(const QString& domain)> handler);
+
+  // The OU browser: opens (creating on first use) the dialog for a browse
+  // target (1 groups OU, 2 department OU, 3 users OU) and returns it, so the
+  // window can close it when it unloads.
+  void setOuBrowserOpener(std::function<QWidget*(OuBox target)> opener) {
+    m_openOuBrowser = std::move(opener);
+  }
+  // The user-name pattern dialog, likewise.
+  void setUserNameDialogOpener(std::function<QWidget*()> opener) {
+    m_openUserNameDialog = std::move(opener);
+  }
+  // The OU browser hands its result back here: the box of target (1 groups
+  // OU, 2 department OU, 3 users OU) gets path.
+  void setOuPath(OuBox target, const QString& path);
+
+  // The windows the main window opened; null until first use.
+  FrmEE* aboutBox() const { return m_frmEE; }
+  FrmPic* previewWindow() const { return m_frmPic; }
+  QWidget* ouBrowser() const { return m_frmBrowse4OU; }
+  QWidget* userNameDialog() const { return m_frmUserName; }
+
+  bool isRunActive() const { return m_driver.isRunning(); }
+
+  // RunHost
+  RunOptions options() override;
+  MsgAnswer ask(const QString& text, MsgButtons buttons, MsgIcon icon) override;
+  void setStatus(const QString& text) override;
+  void setHelp(const QString& text) override;
+  void setBusy(bool busy) override;
+  void yield() override;
+  void writeBackDirRoot(const QString& root) override;
+  void progress(qint64 bytesRead, qint64 totalBytes) override;
+  void openLog(const QString& path) override;
+
+  // Handlers, named control + "_" + event.
+  void cmd_GO_Click();
+  void Command2_Click();
+  void Timer1_Timer();
+  void cmd_Browse4CSV_Click();
+  void cmd_Browse4FullFS_Click();
+  void cmd_GroupsOUBrowse_Click() { BrowseForOU(OuBox::GroupsOU); }
+  void cmd_UsersOUBrowse_Click() { BrowseForOU(OuBox::DepartmentOU); }
+  void cmd_Browse4UsersOU_Click() { BrowseForOU(OuBox::UsersOU); }
+  void cmd_userNamePat_Click();
+
+  // The option rules; each also runs when code changes its box's state.
+  void chk_CreateFullTree_Click();     // R1
+  void chk_CreateOUs_Click();          // R2
+  void chk_CreateDep_Click();          // R3 (the duty box runs it too)
+  void chk_CreateUsers_Click();        // R4
+  void chk_UsersOnSpecificOU_Click();  // R5
+  void chk_PrivDir_Click();            // R6, then UpdateFolderOptions
+  void UpdateFolderOptions();
+
+  // Shows preview picture number beside the window.
+  void ShowPreview(int number);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void buildControls();
+  void connectHandlers();
+  void loadStartupState();
+  void applyOptions(const RunOptions& options);
+
+  // Sets box from code; its own rule runs when the state actually changes.
+  void setCheckedByCode(QCheckBox* box, bool checked);
+  void runRuleOf(QCheckBox* box);
+
+  void BrowseForOU(OuBox target);
+  void Form_Unload();
+  void saveBackends();
+
+  void setStatusText(const QString& text, const QColor& colour);
+  void showCredit();
+  void aboutKeyStep(QChar key);
+  void showAboutBox();
+  void previewPressed(QObject* button);
+  void hidePreview();
+
+  Platform m_platform;
+  AppState& m_state;
+  Prompter& m_prompter;
+  RunDriver m_driver;
+  MainWindowControls m_ui;
+  ContextHelp* m_help = nullptr;
+
+  std::function<bool(QString*)> m_save;
+  std::function<void(const QString&)> m_domainChanged;
+  std::function<QWidget*(OuBox)> m_openOuBrowser;
+  std::function<QWidget*()> m_openUserNameDialog;
+  QPointer<QWidget> m_frmBrowse4OU;
+  QPointer<QWidget> m_frmUserName;
+  FrmEE* m_frmEE = nullptr;
+  FrmPic* m_frmPic = nullptr;
+
+  QString m_aboutKeys;  // AboutKeys: "", "W", "Wh" or "Who"
+  bool m_busy = false;
+  bool m_closeRequested = false;  // the window was closed during a run
+};
+
+}  // namespace quill

@@ -1,0 +1,380 @@
+#include "net/ldap_directory.h"
+
+#include <chrono>
+
+#include "core/ads_path.h"
+#include "core/dn.h"
+#include "core/secret.h"
+#include "net/ldap_connection.h"
+#include "net/ldap_values.h"
+
+namespace quill {
+
+namespace {
+
+// How long an unreachable server is not asked again.
+constexpr qint64 kRetryDelayMs = 5000;
+
+qint64 nowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// True for an IPv4 or IPv6 address (digits, dots, colons, hex letters with a
+// colon), which names no domain.
+bool isAddress(const QString& host) {
+  if (host.contains(u':')) return true;
+  for (QChar c : host) {
+    if (!c.isDigit() && c != u'.') return false;
+  }
+  return true;
+}
+
+bool sameName(const QString& a, const char* b) {
+  return a.compare(QLatin1StringView(b), Qt::CaseInsensitive) == 0;
+}
+
+void fail(PendingError& err, uint32_t number, const QString& detail = {}) {
+  QString text = defaultErrorDescription(number);
+  if (!detail.isEmpty()) text += u' ' + detail;
+  err.set(number, text);
+}
+
+const StagedValue* findStaged(const DirObject& obj, const char* attribute) {
+  for (const StagedValue& s : obj.staged) {
+    if (sameName(s.attribute, attribute)) return &s;
+  }
+  return nullptr;
+}
+
+QList<QByteArray> utf8Values(const QStringList& values) {
+  QList<QByteArray> result;
+  for (const QString& v : values) result.append(v.toUtf8());
+  return result;
+}
+
+}  // namespace
+
+LdapDirectory::LdapDirectory(const NetSettings& settings) : m_settings(settings) {
+  m_settings.password = unsharedCopy(settings.password);
+}
+
+LdapDirectory::~LdapDirectory() {
+  m_connections.clear();
+  wipeSecret(m_settings.password);
+}
+
+QString LdapDirectory::serverFor(const QString& host) const {
+  return m_settings.dcHost.isEmpty() ? host : m_settings.dcHost;
+}
+
+LdapConnection* LdapDirectory::connection(const QString& host, const QString& dn,
+                                          PendingError& err) {
+  QString target = host;
+  if (target.isEmpty()) target = domainOfDn(dn);
+  if (target.isEmpty() && m_settings.domain.contains(u'.')) target = m_settings.domain;
+  const QString address = serverFor(target);
+  if (address.isEmpty()) {
+    fail(err, kErrServerDown, QStringLiteral("No server is known for \"%1\".").arg(dn));
+    return nullptr;
+  }
+  const QString uri = ldapServerUri(address, m_settings.startTls);
+  if (uri.isEmpty()) {
+    fail(err, kErrServerDown, QStringLiteral("\"%1\" is not a server name.").arg(address));
+    return nullptr;
+  }
+  const QString key = uri.toLower();
+  if (auto it = m_connections.find(key); it != m_connections.end()) return it->second.get();
+  if (auto it = m_failures.find(key); it != m_failures.end()) {
+    if (it->second.retryAtMs == 0 || nowMs() < it->second.retryAtMs) {
+      err.set(it->second.error);
+      return nullptr;
+    }
+    m_failures.erase(it);
+  }
+  // Without a domain in the credentials the account is named in the domain
+  // the path names (a DC accepts user@domain, not a bare account name).
+  NetSettings settings = m_settings;
+  if (settings.domain.isEmpty() && !isAddress(target)) settings.domain = target;
+  DirError error;
+  std::unique_ptr<LdapConnection> opened = LdapConnection::open(uri, settings, &error);
+  if (!opened) {
+    // A refused logon stays refused: trying it again on every step could
+    // lock the account out.
+    const qint64 retryAt = error.number == kErrLogonFailure ? 0 : nowMs() + kRetryDelayMs;
+    m_failures[key] = Failure{error, retryAt};
+    err.set(error);
+    return nullptr;
+  }
+  LdapConnection* conn = opened.get();
+  m_connections[key] = std::move(opened);
+  return conn;
+}
+
+void LdapDirectory::dropIfBroken(LdapConnection* conn) {
+  if (conn == nullptr || !conn->isBroken()) return;
+  m_connections.erase(conn->uri().toLower());
+}
+
+QString LdapDirectory::resolveDn(LdapConnection* conn, const QString& dn, PendingError& err) {
+  if (!dn.isEmpty()) return dn;
+  DirError error;
+  const QString root = conn->defaultNamingContext(&error);
+  if (root.isEmpty()) err.set(error);
+  return root;
+}
+
+std::unique_ptr<DirObject> LdapDirectory::Bind(const QString& path, PendingError& err) {
+  const AdsPath parsed = parseAdsPath(path);
+  if (!parsed.valid) {
+    fail(err, kErrInvalidDnSyntax);
+    return nullptr;
+  }
+  LdapConnection* conn = connection(parsed.host, parsed.dn, err);
+  if (conn == nullptr) return nullptr;
+  std::unique_ptr<DirObject> obj;
+  const QString dn = resolveDn(conn, parsed.dn, err);
+  if (!dn.isEmpty()) {
+    std::vector<LdapEntry> entries;
+    DirError error;
+    if (!conn->search(dn, LdapScope::Base, QStringLiteral("(objectClass=*)"),
+                      {QStringLiteral("objectClass")}, entries, &error)) {
+      err.set(error);
+    } else if (entries.empty()) {
+      fail(err, kErrNoSuchObject);
+    } else {
+      obj = std::make_unique<DirObject>();
+      obj->host = parsed.host;
+      obj->dn = entries.front().dn;
+      obj->objectClass = entries.front().last(QStringLiteral("objectClass"));
+    }
+  }
+  dropIfBroken(conn);
+  return obj;
+}
+
+void LdapDirectory::SetInfo(DirObject& obj, PendingError& err) {
+  DirObject changes = obj.takeStaged();
+  for (const StagedValue& s : changes.staged) {
+    // A directory holds no empty value; refuse it here, as the sandbox does,
+    // rather than let the server name a syntax error.
+    if (s.values.isEmpty() || s.values.contains(QString())) {
+      fail(err, kErrConstraintViolation,
+           QStringLiteral("The value of %1 is empty.").arg(s.attribute));
+      return;
+    }
+  }
+  LdapConnection* conn = connection(obj.host, obj.dn, err);
+  if (conn != nullptr) {
+    if (obj.isNew) {
+      createEntry(conn, obj, changes, err);
+    } else {
+      modifyEntry(conn, obj, changes, err);
+    }
+    dropIfBroken(conn);
+  }
+  // The password text itself is shared with the caller, which uses it for the
+  // next account; what is wiped here are the buffers made to send it.
+}
+
+void LdapDirectory::createEntry(LdapConnection* conn, DirObject& obj, DirObject& changes,
+                                PendingError& err) {
+  std::vector<LdapChange> values;
+  values.push_back(LdapChange{LdapChange::Op::Add, QStringLiteral("objectClass"),
+                              utf8Values(objectClassesForNew(obj.objectClass)), false});
+  const bool isUser = sameName(obj.objectClass, "user") || sameName(obj.objectClass, "computer");
+  if (isUser && findStaged(changes, "userAccountControl") == nullptr) {
+    values.push_back(LdapChange{LdapChange::Op::Add,
+                                QStringLiteral("userAccountControl"),
+                                {QByteArray::number(kNewUserAccountControl)},
+                                false});
+  }
+  if (sameName(obj.objectClass, "group") && findStaged(changes, "groupType") == nullptr) {
+    values.push_back(LdapChange{LdapChange::Op::Add,
+                                QStringLiteral("groupType"),
+                                {QByteArray::number(kNewGroupType)},
+                                false});
+  }
+  for (const StagedValue& s : changes.staged) {
+    values.push_back(LdapChange{LdapChange::Op::Add, s.attribute, utf8Values(s.values), false});
+  }
+  m_createdAccountDn.clear();
+  DirError error;
+  if (!conn->add(obj.dn, values, &error)) {
+    err.set(error);
+    return;
+  }
+  obj.isNew = false;
+  if (sameName(obj.objectClass, "user")) {
+    const StagedValue* staged = findStaged(changes, "userAccountControl");
+    bool ok = true;
+    m_createdAccountControl =
+        staged != nullptr ? staged->values.value(0).toLongLong(&ok) : kNewUserAccountControl;
+    if (ok) m_createdAccountDn = obj.dn;
+  }
+  // The password and the enabling go to the stored account.
+  if (changes.password || changes.accountDisabled) {
+    changes.staged.clear();
+    modifyEntry(conn, obj, changes, err);
+  }
+}
+
+void LdapDirectory::modifyEntry(LdapConnection* conn, DirObject& obj, DirObject& changes,
+                                PendingError& err) {
+  const bool justCreated = !m_createdAccountDn.isEmpty() && m_createdAccountDn == obj.dn;
+  m_createdAccountDn.clear();
+  std::vector<LdapChange> mods;
+  // The password goes first: setting it stamps pwdLastSet, so a staged
+  // pwdLastSet 0 (change at next logon) has to come after it, and the
+  // account can only be enabled once it has a password.
+  if (changes.password) {
+    if (!conn->isEncrypted()) {
+      fail(err, kErrUnwillingToPerform,
+           QStringLiteral("The password was not sent: the connection to %1 is not encrypted.")
+               .arg(conn->uri()));
+      return;
+    }
+    mods.push_back(LdapChange{LdapChange::Op::Replace,
+                              QStringLiteral("unicodePwd"),
+                              {unicodePwdValue(*changes.password)},
+                              true});
+  }
+  for (const StagedValue& s : changes.staged) {
+    mods.push_back(LdapChange{LdapChange::Op::Replace, s.attribute, utf8Values(s.values), false});
+  }
+  if (changes.accountDisabled) {
+    QString current;
+    if (const StagedValue* staged = findStaged(changes, "userAccountControl")) {
+      current = staged->values.value(0);
+    } else if (justCreated) {
+      current = QString::number(m_createdAccountControl);
+    } else {
+      std::vector<LdapEntry> entries;
+      DirError error;
+      if (!conn->search(obj.dn, LdapScope::Base, QStringLiteral("(objectClass=*)"),
+                        {QStringLiteral("userAccountControl")}, entries, &error)) {
+        err.set(error);
+        for (LdapChange& m : mods) {
+          if (m.isSecret) wipeSecret(m.values.front());
+        }
+        return;
+      }
+      if (!entries.empty()) current = entries.front().first(QStringLiteral("userAccountControl"));
+    }
+    bool ok = false;
+    const qint64 uac = current.toLongLong(&ok);
+    if (!ok) {
+      fail(err, kErrUnwillingToPerform, QStringLiteral("The object is not a user account."));
+      for (LdapChange& m : mods) {
+        if (m.isSecret) wipeSecret(m.values.front());
+      }
+      return;
+    }
+    mods.push_back(
+        LdapChange{LdapChange::Op::Replace,
+                   QStringLiteral("userAccountControl"),
+                   {QByteArray::number(withAccountDisabled(uac, *changes.accountDisabled))},
+                   false});
+  }
+  if (mods.empty()) return;
+  DirError error;
+  if (!conn->modify(obj.dn, mods, &error)) {
+    // Servers do not echo a password, but make sure none reaches a log line.
+    if (changes.password && changes.password->size() >= 3) {
+      error.description.replace(*changes.password, QStringLiteral("********"));
+    }
+    err.set(error);
+  }
+}
+
+QString LdapDirectory::Get(const DirObject& obj, const QString& attribute, PendingError& err) {
+  if (std::optional<QString> staged = obj.stagedValue(attribute)) return *staged;
+  if (obj.isNew) {
+    fail(err, kErrPropertyNotFound);
+    return {};
+  }
+  LdapConnection* conn = connection(obj.host, obj.dn, err);
+  if (conn == nullptr) return {};
+  QString value;
+  std::vector<LdapEntry> entries;
+  DirError error;
+  if (!conn->search(obj.dn, LdapScope::Base, QStringLiteral("(objectClass=*)"), {attribute},
+                    entries, &error)) {
+    err.set(error);
+  } else if (entries.empty()) {
+    fail(err, kErrNoSuchObject);
+  } else {
+    value = entries.front().first(attribute);
+    if (value.isEmpty() && sameName(attribute, "distinguishedName")) value = entries.front().dn;
+    if (value.isEmpty()) fail(err, kErrPropertyNotFound);
+  }
+  dropIfBroken(conn);
+  return value;
+}
+
+std::vector<ChildObject> LdapDirectory::Children(const DirObject& container, PendingError& err) {
+  std::vector<ChildObject> result;
+  if (container.isNew) {
+    fail(err, kErrNoSuchObject);
+    return result;
+  }
+  LdapConnection* conn = connection(container.host, container.dn, err);
+  if (conn == nullptr) return result;
+  std::vector<LdapEntry> entries;
+  DirError error;
+  if (!conn->search(container.dn, LdapScope::OneLevel, QStringLiteral("(objectClass=*)"),
+                    {QStringLiteral("objectClass")}, entries, &error, true)) {
+    err.set(error);
+  } else {
+    result.reserve(entries.size());
+    for (const LdapEntry& e : entries) {
+      result.push_back(
+          ChildObject{e.dn, firstRdnText(e.dn), e.last(QStringLiteral("objectClass"))});
+    }
+  }
+  dropIfBroken(conn);
+  return result;
+}
+
+void LdapDirectory::Add(DirObject& group, const QString& memberPath, PendingError& err) {
+  if (group.isNew) {
+    fail(err, kErrNoSuchObject);
+    return;
+  }
+  const AdsPath member = parseAdsPath(memberPath);
+  if (!member.valid) {
+    fail(err, kErrInvalidDnSyntax);
+    return;
+  }
+  LdapConnection* conn = connection(group.host, group.dn, err);
+  if (conn == nullptr) return;
+  const QString memberDn = resolveDn(conn, member.dn, err);
+  if (!memberDn.isEmpty()) {
+    std::vector<LdapChange> mods{
+        LdapChange{LdapChange::Op::Add, QStringLiteral("member"), {memberDn.toUtf8()}, false}};
+    DirError error;
+    if (!conn->modify(group.dn, mods, &error)) err.set(error);
+  }
+  dropIfBroken(conn);
+}
+
+bool LdapDirectory::AccountExists(const QString& domain, const QString& name) {
+  if (name.isEmpty() || domain.isEmpty()) return false;
+  PendingError ignored;
+  LdapConnection* conn = connection(domain, QString(), ignored);
+  if (conn == nullptr) return false;
+  bool exists = false;
+  const QString base = resolveDn(conn, QString(), ignored);
+  if (!base.isEmpty()) {
+    std::vector<LdapEntry> entries;
+    DirError error;
+    exists = conn->search(base, LdapScope::Subtree, accountFilter(name), {QStringLiteral("1.1")},
+                          entries, &error) &&
+             !entries.empty();
+  }
+  dropIfBroken(conn);
+  return exists;
+}
+
+}  // namespace quill

@@ -1,0 +1,109 @@
+#include "net/ldap_values.h"
+
+#include "core/dn.h"
+
+namespace quill {
+
+QByteArray unicodePwdValue(const QString& password) {
+  QString quoted = u'"' + password + u'"';
+  QByteArray value(quoted.size() * 2, Qt::Uninitialized);
+  for (qsizetype i = 0; i < quoted.size(); ++i) {
+    const char16_t unit = quoted.at(i).unicode();
+    value[2 * i] = static_cast<char>(unit & 0xff);
+    value[2 * i + 1] = static_cast<char>(unit >> 8);
+  }
+  // The quoted copy held the password too.
+  volatile char16_t* p = reinterpret_cast<char16_t*>(quoted.data());
+  for (qsizetype i = 0; i < quoted.size(); ++i) p[i] = 0;
+  return value;
+}
+
+QStringList objectClassesForNew(const QString& objectClass) {
+  const auto is = [&](const char* name) {
+    return objectClass.compare(QLatin1StringView(name), Qt::CaseInsensitive) == 0;
+  };
+  if (is("user")) return {"top", "person", "organizationalPerson", "user"};
+  if (is("computer")) return {"top", "person", "organizationalPerson", "user", "computer"};
+  if (is("organizationalUnit")) return {"top", "organizationalUnit"};
+  if (is("group")) return {"top", "group"};
+  if (is("container")) return {"top", "container"};
+  return {QStringLiteral("top"), objectClass};
+}
+
+qint64 withAccountDisabled(qint64 userAccountControl, bool disabled) {
+  return disabled ? (userAccountControl | kAccountDisabledFlag)
+                  : (userAccountControl & ~kAccountDisabledFlag);
+}
+
+QString simpleBindName(const QString& user, const QString& domain) {
+  if (domain.isEmpty() || user.contains(u'@') || user.contains(u'\\')) return user;
+  if (domain.contains(u'.')) return user + u'@' + domain;
+  return domain + u'\\' + user;
+}
+
+QString accountFilter(const QString& name) {
+  const QString value = escapeFilterValue(name);
+  return QStringLiteral("(|(sAMAccountName=%1)(sAMAccountName=%1$))").arg(value);
+}
+
+QString domainOfDn(const QString& dn) {
+  const std::optional<std::vector<Rdn>> rdns = parseDn(dn);
+  if (!rdns) return {};
+  QStringList labels;
+  for (const Rdn& rdn : *rdns) {
+    if (rdn.size() == 1 && rdn.front().type.compare(u"DC", Qt::CaseInsensitive) == 0) {
+      labels.append(rdn.front().value);
+    }
+  }
+  return labels.join(u'.');
+}
+
+namespace {
+
+bool isHostChar(QChar c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+         c == u'.' || c == u'-' || c == u'_';
+}
+
+bool isPort(const QString& text) {
+  bool ok = false;
+  const int port = text.toInt(&ok);
+  return ok && port > 0 && port < 65536 && !text.startsWith(u'+');
+}
+
+}  // namespace
+
+QString ldapServerUri(const QString& address, bool startTls) {
+  QString host = address;
+  QString port = startTls ? QStringLiteral("389") : QStringLiteral("636");
+  bool isIpv6 = false;
+  if (host.startsWith(u'[')) {
+    const qsizetype close = host.indexOf(u']');
+    if (close < 0) return {};
+    const QString rest = host.mid(close + 1);
+    if (!rest.isEmpty()) {
+      if (!rest.startsWith(u':') || !isPort(rest.mid(1))) return {};
+      port = rest.mid(1);
+    }
+    host = host.mid(1, close - 1);
+    isIpv6 = true;
+  } else if (host.count(u':') > 1) {
+    isIpv6 = true;
+  } else if (host.count(u':') == 1) {
+    const QString given = host.section(u':', 1);
+    if (!isPort(given)) return {};
+    port = given;
+    host = host.section(u':', 0, 0);
+  }
+  if (host.isEmpty()) return {};
+  for (QChar c : host) {
+    const bool ok = isIpv6 ? (c.isDigit() || (c.toLower() >= u'a' && c.toLower() <= u'f') ||
+                              c == u':' || c == u'.')
+                           : isHostChar(c);
+    if (!ok) return {};
+  }
+  const QString scheme = startTls ? QStringLiteral("ldap://") : QStringLiteral("ldaps://");
+  return scheme + (isIpv6 ? u'[' + host + u']' : host) + u':' + port;
+}
+
+}  // namespace quill

@@ -1,0 +1,55 @@
+#include "net/smb_url.h"
+
+#include <QUrl>
+
+namespace quill {
+
+QString smbComponentProblem(const QString& component) {
+  if (component.isEmpty()) return QStringLiteral("empty path component");
+  if (component == QLatin1String(".") || component == QLatin1String("..")) {
+    return QStringLiteral("path component '%1' is not allowed").arg(component);
+  }
+  for (const QChar c : component) {
+    if (c == u'/') return QStringLiteral("path component '%1' contains '/'").arg(component);
+    if (c.category() == QChar::Other_Control) {
+      return QStringLiteral("path component contains a control character");
+    }
+  }
+  return QString();
+}
+
+bool splitUncPath(const QString& uncPath, UncParts* parts, QString* reason) {
+  if (!uncPath.startsWith(QLatin1String("\\\\"))) {
+    *reason = QStringLiteral("'%1' is not a path of the form \\\\server\\share").arg(uncPath);
+    return false;
+  }
+  QStringList levels = uncPath.mid(2).split(u'\\');
+  // "\\server\share\a\" names the same folder as "\\server\share\a".
+  if (levels.size() > 1 && levels.last().isEmpty()) levels.removeLast();
+  for (const QString& level : levels) {
+    const QString problem = smbComponentProblem(level);
+    if (!problem.isEmpty()) {
+      *reason = QStringLiteral("'%1': %2").arg(uncPath, problem);
+      return false;
+    }
+  }
+  parts->server = levels.at(0);
+  parts->share = levels.size() > 1 ? levels.at(1) : QString();
+  parts->folders = levels.mid(2);
+  return true;
+}
+
+QByteArray encodeSmbComponent(const QString& component) {
+  // QUrl's default leaves exactly the unreserved characters of RFC 3986 as they are.
+  return QUrl::toPercentEncoding(component);
+}
+
+QByteArray smbUrl(const QString& host, const QString& share, const QStringList& folders) {
+  QByteArray url = "smb://" + encodeSmbComponent(host);
+  if (share.isEmpty()) return url;
+  url += '/' + encodeSmbComponent(share);
+  for (const QString& folder : folders) url += '/' + encodeSmbComponent(folder);
+  return url;
+}
+
+}  // namespace quill

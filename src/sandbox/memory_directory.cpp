@@ -1,0 +1,463 @@
+#include "sandbox/memory_directory.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include "core/ads_path.h"
+#include "core/dn.h"
+#include "sandbox/entry_store.h"
+#include "sandbox/password_hash.h"
+
+namespace quill {
+
+namespace {
+
+constexpr qint64 kAccountDisabled = 0x2;
+constexpr qint64 kNewUserAccountControl = 546;  // normal account, disabled, no password needed
+constexpr qint64 kNewGroupType = -2147483646;   // global security group
+constexpr qint64 kEnabledUserAccountControl = 512;
+
+// Schema spellings, so names staged in any letter case are stored alike.
+// UTF-16 literals: every entry's attribute names and classes refer to them
+// (literal()) instead of each entry holding its own copies of the same words.
+// clang-format off
+constexpr QStringView kKnownAttributes[] = {
+    u"objectClass", u"cn", u"ou", u"dc", u"sAMAccountName", u"userPrincipalName", u"displayName",
+    u"givenName", u"sn", u"description", u"telephoneNumber", u"mail", u"pwdLastSet",
+    u"userAccountControl", u"groupType", u"member", u"userPassword", u"unicodePwd",
+    u"distinguishedName", u"nTMixedDomain", u"minPwdLength"};
+// clang-format on
+
+// A string over text of static storage (a literal): no copy, no allocation.
+QString literal(QStringView text) { return QString::fromRawData(text.data(), text.size()); }
+
+// Attributes the directory maintains itself: the DN, the class, members
+// (through Add) and passwords (through SetPassword, stored only hashed).
+constexpr const char* kProtectedAttributes[] = {"distinguishedName", "objectClass", "member",
+                                                "userPassword", "unicodePwd"};
+
+QString canonicalAttribute(const QString& name) {
+  for (QStringView known : kKnownAttributes) {
+    if (name.compare(known, Qt::CaseInsensitive) == 0) return literal(known);
+  }
+  return name;
+}
+
+bool isProtected(const QString& name) {
+  for (const char* p : kProtectedAttributes) {
+    if (name.compare(QLatin1StringView(p), Qt::CaseInsensitive) == 0) return true;
+  }
+  return false;
+}
+
+QStringList objectClassesFor(const QString& objectClass) {
+  const auto is = [&](QStringView name) {
+    return objectClass.compare(name, Qt::CaseInsensitive) == 0;
+  };
+  const QString top = literal(u"top");
+  const QString person = literal(u"person");
+  const QString organizationalPerson = literal(u"organizationalPerson");
+  if (is(u"user")) return {top, person, organizationalPerson, literal(u"user")};
+  if (is(u"computer")) {
+    return {top, person, organizationalPerson, literal(u"user"), literal(u"computer")};
+  }
+  if (is(u"organizationalUnit")) return {top, literal(u"organizationalUnit")};
+  if (is(u"group")) return {top, literal(u"group")};
+  if (is(u"container")) return {top, literal(u"container")};
+  if (is(u"domainDNS")) return {top, literal(u"domain"), literal(u"domainDNS")};
+  return {top, objectClass};
+}
+
+void fail(PendingError& err, uint32_t number, const QString& detail = {}) {
+  QString text = defaultErrorDescription(number);
+  if (!detail.isEmpty()) text += u' ' + detail;
+  err.set(number, text);
+}
+
+bool hostServes(const QString& host, const QString& domain) {
+  return host.compare(domain, Qt::CaseInsensitive) == 0 ||
+         host.endsWith(u'.' + domain, Qt::CaseInsensitive);
+}
+
+void setPlanned(std::vector<DirAttribute>& plan, const QString& name, const QStringList& values) {
+  for (DirAttribute& a : plan) {
+    if (a.name == name) {
+      a.values = values;
+      return;
+    }
+  }
+  plan.push_back(DirAttribute{name, values});
+}
+
+const DirAttribute* findPlanned(const std::vector<DirAttribute>& plan, const QString& name) {
+  for (const DirAttribute& a : plan) {
+    if (a.name == name) return &a;
+  }
+  return nullptr;
+}
+
+// Checks what changes holds against entry (whose first RDN is rdn) and turns
+// it into replace operations. false with the error pending when refused; the
+// entry is not touched either way.
+bool planChanges(const EntryStore& store, const DirEntry& entry, const Rdn& rdn,
+                 const DirObject& changes, std::vector<DirAttribute>& plan, PendingError& err) {
+  for (const StagedValue& s : changes.staged) {
+    const QString name = canonicalAttribute(s.attribute);
+    if (isProtected(name)) {
+      fail(err, kErrUnwillingToPerform, name + QStringLiteral(" cannot be written this way."));
+      return false;
+    }
+    if (s.values.isEmpty() || s.values.contains(QString())) {
+      fail(err, kErrConstraintViolation, QStringLiteral("The value of %1 is empty.").arg(name));
+      return false;
+    }
+    for (const RdnPart& part : rdn) {
+      if (part.type.compare(name, Qt::CaseInsensitive) != 0) continue;
+      if (s.values.size() != 1 ||
+          normalizeRdn({{part.type, s.values[0]}}) != normalizeRdn({{part.type, part.value}})) {
+        fail(err, kErrGeneric, QStringLiteral("%1 is the object's name.").arg(name));
+        return false;
+      }
+    }
+    setPlanned(plan, name, s.values);
+  }
+
+  const bool isUser = entry.hasClass(u"user");
+  if ((changes.accountDisabled || changes.password) && !isUser) {
+    fail(err, kErrUnwillingToPerform, QStringLiteral("The object is not a user account."));
+    return false;
+  }
+  if (changes.accountDisabled) {
+    const QString uacName = QStringLiteral("userAccountControl");
+    const DirAttribute* planned = findPlanned(plan, uacName);
+    bool ok = false;
+    qint64 uac = (planned ? planned->values.front() : entry.first(uacName)).toLongLong(&ok);
+    if (!ok) uac = kNewUserAccountControl;
+    uac = *changes.accountDisabled ? (uac | kAccountDisabled) : (uac & ~kAccountDisabled);
+    setPlanned(plan, uacName, {QString::number(uac)});
+  }
+
+  if (const DirAttribute* sam = findPlanned(plan, QStringLiteral("sAMAccountName"));
+      sam && entry.isAccount()) {
+    const DirEntry* holder = store.findAccount(sam->values.front());
+    if (holder != nullptr && holder != &entry) {
+      fail(err, kErrAlreadyExists);
+      return false;
+    }
+  }
+
+  if (changes.password) {
+    const int minLength = store.root() ? store.root()->first(u"minPwdLength").toInt() : 0;
+    if (changes.password->size() < minLength) {
+      fail(err, kErrUnwillingToPerform,
+           QStringLiteral("0000052D: The password does not meet the domain's password policy "
+                          "(at least %1 characters).")
+               .arg(minLength));
+      return false;
+    }
+    setPlanned(plan, QStringLiteral("userPassword"), {hashPassword(*changes.password)});
+  }
+  return true;
+}
+
+void applyPlan(EntryStore& store, DirEntry& entry, bool stored,
+               const std::vector<DirAttribute>& plan) {
+  for (const DirAttribute& a : plan) {
+    if (stored && entry.isAccount() && a.name == u"sAMAccountName") {
+      store.renameAccount(entry, entry.first(a.name), a.values.front());
+    }
+    entry.set(a.name, a.values);
+  }
+}
+
+}  // namespace
+
+MemoryDirectory::MemoryDirectory(const QString& domainFqdn)
+    : m_domainFqdn(domainFqdn), m_store(std::make_unique<EntryStore>()) {
+  QStringList parts;
+  for (const QString& label : domainFqdn.split(u'.', Qt::SkipEmptyParts)) {
+    parts.append(QStringLiteral("DC=") + escapeDnValue(label));
+  }
+  m_rootDn = parts.join(u',');
+}
+
+MemoryDirectory::~MemoryDirectory() = default;
+
+void MemoryDirectory::addEntry(const QString& dn,
+                               const std::vector<std::pair<QString, QStringList>>& attributes) {
+  const std::optional<DnKeys> keys = dnKeys(dn);
+  if (!keys || m_store->find(keys->ndn) != nullptr) return;
+  DirEntry* parent = m_store->find(keys->parentNdn);
+  if (parent == nullptr && m_store->root() != nullptr) return;
+  auto entry = std::make_unique<DirEntry>();
+  entry->dn = dn;
+  entry->ndn = keys->ndn;
+  for (const auto& [name, values] : attributes) entry->set(name, values);
+  if (const QStringList* members = entry->find(u"member")) {
+    for (const QString& m : *members) entry->memberKeys.insert(normalizeDn(m));
+  }
+  m_store->insert(std::move(entry), parent);
+}
+
+void MemoryDirectory::addBaseEntries() {
+  const QString root = m_rootDn;
+  const QString users = QStringLiteral("CN=Users,") + root;
+  const QString top = QStringLiteral("top");
+  const QString group = QString::number(kNewGroupType);
+  const QStringList userClasses = objectClassesFor(QStringLiteral("user"));
+  addEntry(root, {{"objectClass", objectClassesFor(QStringLiteral("domainDNS"))},
+                  {"dc", {m_domainFqdn.section(u'.', 0, 0)}},
+                  {"nTMixedDomain", {"0"}}});
+  addEntry(users, {{"objectClass", {top, "container"}}, {"cn", {"Users"}}});
+  addEntry("CN=Computers," + root, {{"objectClass", {top, "container"}}, {"cn", {"Computers"}}});
+  addEntry("CN=Builtin," + root, {{"objectClass", {top, "builtinDomain"}}, {"cn", {"Builtin"}}});
+  addEntry("OU=Domain Controllers," + root,
+           {{"objectClass", {top, "organizationalUnit"}}, {"ou", {"Domain Controllers"}}});
+  addEntry("CN=Administrator," + users,
+           {{"objectClass", userClasses},
+            {"cn", {"Administrator"}},
+            {"sAMAccountName", {"Administrator"}},
+            {"userAccountControl", {QString::number(kEnabledUserAccountControl)}}});
+  addEntry("CN=Guest," + users,
+           {{"objectClass", userClasses},
+            {"cn", {"Guest"}},
+            {"sAMAccountName", {"Guest"}},
+            {"userAccountControl", {QString::number(kNewUserAccountControl)}}});
+  addEntry("CN=Domain Admins," + users, {{"objectClass", {top, "group"}},
+                                         {"cn", {"Domain Admins"}},
+                                         {"sAMAccountName", {"Domain Admins"}},
+                                         {"groupType", {group}},
+                                         {"member", {"CN=Administrator," + users}}});
+  addEntry("CN=Domain Users," + users, {{"objectClass", {top, "group"}},
+                                        {"cn", {"Domain Users"}},
+                                        {"sAMAccountName", {"Domain Users"}},
+                                        {"groupType", {group}}});
+}
+
+bool MemoryDirectory::loadLdif(const QString& path, QString* error) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    if (error) *error = path + QStringLiteral(": ") + file.errorString();
+    return false;
+  }
+  return fromLdif(file.readAll(), error);
+}
+
+bool MemoryDirectory::saveLdif(const QString& path, QString* error) const {
+  QSaveFile file(path);
+  const QByteArray text = toLdif();
+  if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+    if (error) *error = path + QStringLiteral(": ") + file.errorString();
+    return false;
+  }
+  return true;
+}
+
+QByteArray MemoryDirectory::toLdif() const { return m_store->toLdif(); }
+
+bool MemoryDirectory::fromLdif(const QByteArray& ldif, QString* error) {
+  QString domain;
+  QString reason;
+  std::unique_ptr<EntryStore> store = EntryStore::fromLdif(ldif, &domain, &reason);
+  if (!store) {
+    if (error) *error = reason;
+    return false;
+  }
+  m_store = std::move(store);
+  m_domainFqdn = domain;
+  m_rootDn = m_store->root()->dn;
+  return true;
+}
+
+bool MemoryDirectory::contains(const QString& dn) const {
+  return m_store->find(normalizeDn(dn)) != nullptr;
+}
+
+QStringList MemoryDirectory::values(const QString& dn, const QString& attribute) const {
+  const DirEntry* e = m_store->find(normalizeDn(dn));
+  const QStringList* v = e ? e->find(attribute) : nullptr;
+  return v ? *v : QStringList();
+}
+
+QStringList MemoryDirectory::childDns(const QString& dn) const {
+  QStringList result;
+  if (const DirEntry* e = m_store->find(normalizeDn(dn))) {
+    for (const DirEntry* child : e->children) result.append(child->dn);
+  }
+  return result;
+}
+
+int MemoryDirectory::entryCount() const { return m_store->size(); }
+
+bool MemoryDirectory::checkPassword(const QString& dn, const QString& password) const {
+  const DirEntry* e = m_store->find(normalizeDn(dn));
+  const QStringList* stored = e ? e->find(u"userPassword") : nullptr;
+  if (stored == nullptr) return false;
+  for (const QString& value : *stored) {
+    if (verifyPassword(value, password)) return true;
+  }
+  return false;
+}
+
+DirEntry* MemoryDirectory::resolve(const QString& path, PendingError& err) const {
+  const AdsPath parsed = parseAdsPath(path);
+  if (!parsed.valid) {
+    fail(err, kErrInvalidDnSyntax);
+    return nullptr;
+  }
+  if (!parsed.host.isEmpty() && !hostServes(parsed.host, m_domainFqdn)) {
+    fail(err, kErrServerDown);
+    return nullptr;
+  }
+  const QString key = normalizeDn(parsed.dn.isEmpty() ? m_rootDn : parsed.dn);
+  if (key.isEmpty()) {
+    fail(err, kErrInvalidDnSyntax);
+    return nullptr;
+  }
+  DirEntry* e = m_store->find(key);
+  if (e == nullptr) fail(err, kErrNoSuchObject);
+  return e;
+}
+
+std::unique_ptr<DirObject> MemoryDirectory::Bind(const QString& path, PendingError& err) {
+  const DirEntry* e = resolve(path, err);
+  if (e == nullptr) return nullptr;
+  auto obj = std::make_unique<DirObject>();
+  obj->host = parseAdsPath(path).host;
+  obj->dn = e->dn;
+  obj->objectClass = e->objectClass();
+  return obj;
+}
+
+void MemoryDirectory::SetInfo(DirObject& obj, PendingError& err) {
+  DirObject changes = obj.takeStaged();
+  if (m_readOnly) {
+    fail(err, kErrAccessDenied);
+    return;
+  }
+  if (obj.isNew) {
+    createEntry(obj, changes, err);
+  } else {
+    modifyEntry(obj, changes, err);
+  }
+}
+
+void MemoryDirectory::createEntry(DirObject& obj, DirObject& changes, PendingError& err) {
+  const std::optional<DnKeys> keys = dnKeys(obj.dn);
+  if (!keys) {
+    fail(err, kErrInvalidDnSyntax);
+    return;
+  }
+  DirEntry* parent = keys->parentNdn.isEmpty() ? nullptr : m_store->find(keys->parentNdn);
+  if (parent == nullptr) {
+    fail(err, kErrNoSuchObject);
+    return;
+  }
+  if (m_store->find(keys->ndn) != nullptr) {
+    fail(err, kErrAlreadyExists);
+    return;
+  }
+
+  auto entry = std::make_unique<DirEntry>();
+  entry->dn = keys->rdnText + u',' + parent->dn;
+  entry->ndn = keys->ndn;
+  entry->set(QStringLiteral("objectClass"), objectClassesFor(obj.objectClass));
+  for (const RdnPart& part : keys->rdn) entry->add(canonicalAttribute(part.type), part.value);
+  if (entry->hasClass(u"user")) {
+    entry->set(QStringLiteral("userAccountControl"), {QString::number(kNewUserAccountControl)});
+  } else if (entry->hasClass(u"group")) {
+    entry->set(QStringLiteral("groupType"), {QString::number(kNewGroupType)});
+  }
+
+  std::vector<DirAttribute> plan;
+  if (!planChanges(*m_store, *entry, keys->rdn, changes, plan, err)) return;
+  applyPlan(*m_store, *entry, false, plan);
+  const DirEntry* stored = m_store->insert(std::move(entry), parent);
+  obj.dn = stored->dn;
+  obj.objectClass = stored->objectClass();
+  obj.isNew = false;
+}
+
+void MemoryDirectory::modifyEntry(DirObject& obj, DirObject& changes, PendingError& err) {
+  DirEntry* entry = m_store->find(normalizeDn(obj.dn));
+  if (entry == nullptr) {
+    fail(err, kErrNoSuchObject);
+    return;
+  }
+  if (changes.staged.empty() && !changes.password && !changes.accountDisabled) return;
+  const std::optional<DnKeys> keys = dnKeys(entry->dn);
+  std::vector<DirAttribute> plan;
+  if (!keys || !planChanges(*m_store, *entry, keys->rdn, changes, plan, err)) return;
+  applyPlan(*m_store, *entry, true, plan);
+}
+
+QString MemoryDirectory::Get(const DirObject& obj, const QString& attribute, PendingError& err) {
+  if (std::optional<QString> staged = obj.stagedValue(attribute)) return *staged;
+  if (obj.isNew) {
+    fail(err, kErrPropertyNotFound);
+    return {};
+  }
+  const DirEntry* e = m_store->find(normalizeDn(obj.dn));
+  if (e == nullptr) {
+    fail(err, kErrNoSuchObject);
+    return {};
+  }
+  if (attribute.compare(u"distinguishedName", Qt::CaseInsensitive) == 0) return e->dn;
+  const QStringList* values = e->find(attribute);
+  if (values == nullptr || values->isEmpty()) {
+    fail(err, kErrPropertyNotFound);
+    return {};
+  }
+  return values->front();
+}
+
+std::vector<ChildObject> MemoryDirectory::Children(const DirObject& container, PendingError& err) {
+  std::vector<ChildObject> result;
+  const DirEntry* e = container.isNew ? nullptr : m_store->find(normalizeDn(container.dn));
+  if (e == nullptr) {
+    fail(err, kErrNoSuchObject);
+    return result;
+  }
+  result.reserve(e->children.size());
+  for (const DirEntry* child : e->children) {
+    result.push_back(ChildObject{child->dn, firstRdnText(child->dn), child->objectClass()});
+  }
+  return result;
+}
+
+void MemoryDirectory::Add(DirObject& group, const QString& memberPath, PendingError& err) {
+  if (m_readOnly) {
+    fail(err, kErrAccessDenied);
+    return;
+  }
+  DirEntry* g = group.isNew ? nullptr : m_store->find(normalizeDn(group.dn));
+  if (g == nullptr) {
+    fail(err, kErrNoSuchObject);
+    return;
+  }
+  if (!g->hasClass(u"group")) {
+    fail(err, kErrGeneric, QStringLiteral("The object is not a group."));
+    return;
+  }
+  const DirEntry* member = resolve(memberPath, err);
+  if (member == nullptr) return;
+  if (g->memberKeys.contains(member->ndn)) {
+    fail(err, kErrAlreadyExists);
+    return;
+  }
+  const DirEntry* root = m_store->root();
+  if (root && root->first(u"nTMixedDomain") == u"1" && g->isGlobalGroup() &&
+      member->isGlobalGroup()) {
+    fail(err, kErrUnwillingToPerform);
+    return;
+  }
+  g->add(QStringLiteral("member"), member->dn);
+  g->memberKeys.insert(member->ndn);
+}
+
+bool MemoryDirectory::AccountExists(const QString& domain, const QString& name) {
+  if (name.isEmpty() || domain.compare(m_domainFqdn, Qt::CaseInsensitive) != 0) return false;
+  return m_store->findAccount(name) != nullptr || m_store->findAccount(name + u'$') != nullptr;
+}
+
+}  // namespace quill

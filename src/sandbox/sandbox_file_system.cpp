@@ -1,0 +1,84 @@
+#include "sandbox/sandbox_file_system.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace quill {
+
+SandboxFileSystem::SandboxFileSystem(SandboxShareService& shares) : m_shares(shares) {}
+
+bool SandboxFileSystem::resolve(const QString& uncPath, QString* hostPath, int* depth,
+                                QString* reason) const {
+  if (!uncPath.startsWith(QStringLiteral("\\\\"))) {
+    *reason = QStringLiteral("not a path of the form \\\\server\\share");
+    return false;
+  }
+  QStringList parts = uncPath.mid(2).split(u'\\');
+  if (parts.size() < 2 || parts.at(0).isEmpty() || parts.at(1).isEmpty()) {
+    *reason = QStringLiteral("not a path of the form \\\\server\\share");
+    return false;
+  }
+  const SandboxShare* share = m_shares.findShare(parts.at(0), parts.at(1));
+  if (share == nullptr) {
+    *reason = QStringLiteral("the server '%1' has no share '%2'").arg(parts.at(0), parts.at(1));
+    return false;
+  }
+  QStringList folders = parts.mid(2);
+  if (!folders.isEmpty() && folders.last().isEmpty()) folders.removeLast();
+  for (const QString& folder : folders) {
+    // Checked here, not only on the local path, so that a "/" or a ".." of
+    // the UNC path can never become a step on the local disk.
+    const QString problem = SandboxShareService::folderNameProblem(folder);
+    if (!problem.isEmpty()) {
+      *reason = problem;
+      return false;
+    }
+  }
+  QString localPath = share->localPath;
+  if (!folders.isEmpty()) {
+    if (!localPath.endsWith(u'\\')) localPath += u'\\';
+    localPath += folders.join(u'\\');
+  }
+  *hostPath = m_shares.hostPathFor(share->server, localPath);
+  if (hostPath->isEmpty()) {
+    *reason = QStringLiteral("the share '%1' points to '%2', which is not on the server's disk")
+                  .arg(share->name, share->localPath);
+    return false;
+  }
+  *depth = static_cast<int>(folders.size());
+  return true;
+}
+
+QString SandboxFileSystem::hostPathFor(const QString& uncPath) const {
+  QString hostPath;
+  QString reason;
+  int depth = 0;
+  return resolve(uncPath, &hostPath, &depth, &reason) ? hostPath : QString();
+}
+
+bool SandboxFileSystem::exists(const QString& uncPath) {
+  const QString hostPath = hostPathFor(uncPath);
+  return !hostPath.isEmpty() && QFileInfo::exists(hostPath);
+}
+
+bool SandboxFileSystem::makeFolder(const QString& uncPath, QString* error) {
+  auto fail = [&](const QString& reason) {
+    if (error) *error = QStringLiteral("Cannot create '%1': %2").arg(uncPath, reason);
+    return false;
+  };
+  QString hostPath;
+  QString reason;
+  int depth = 0;
+  if (!resolve(uncPath, &hostPath, &depth, &reason)) return fail(reason);
+  if (depth == 0) return fail(QStringLiteral("it is the root of a share"));
+  const QFileInfo info(hostPath);
+  if (info.exists()) return fail(QStringLiteral("it already exists"));
+  if (!QFileInfo(info.absolutePath()).isDir()) {
+    return fail(QStringLiteral("the folder above it does not exist"));
+  }
+  if (!QDir().mkdir(hostPath)) return fail(QStringLiteral("the server's disk refused it"));
+  return true;
+}
+
+}  // namespace quill
