@@ -11,8 +11,7 @@ namespace quill {
 
 namespace {
 
-std::unique_ptr<Backends> openCredentialedBackends(const CommandLine& commandLine,
-                                                   QString* error) {
+std::unique_ptr<Backends> openCredentialedBackends(const CommandLine& commandLine, QString* error) {
   NetCredentials credentials;
   if (!resolveCredentials(commandLine.credentialsFile, &credentials, error)) return nullptr;
   NetSettings settings;

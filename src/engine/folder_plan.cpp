@@ -45,10 +45,10 @@ int BuildFolderPlan(RunContext& context) {
   for (size_t i = 0; i + 1 < runWide.size(); ++i) {
     if (!make(runWide[i])) return 1;
   }
-  setRoot(layout.depPublicRoot, context.DepPublicRoot);
-  setRoot(layout.depPrivateRoot, context.DepPrivateRoot);
-  setRoot(layout.depPublicTreeRoot, context.DepPublicTreeRoot);
-  setRoot(layout.depPrivateTreeRoot, context.DepPrivateTreeRoot);
+  setRoot(layout.depPublicRoot, context.roots.DepPublicRoot);
+  setRoot(layout.depPrivateRoot, context.roots.DepPrivateRoot);
+  setRoot(layout.depPublicTreeRoot, context.roots.DepPublicTreeRoot);
+  setRoot(layout.depPrivateTreeRoot, context.roots.DepPrivateTreeRoot);
   if (!runWide.empty() && !make(runWide.back())) return 1;
   return 0;
 }

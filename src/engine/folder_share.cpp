@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "core/names.h"
 #include "core/path_exists.h"
 #include "core/unc_file_system.h"
 #include "engine/run_context.h"
@@ -12,28 +13,15 @@ namespace {
 
 const QLatin1Char kSep('\\');
 
-bool hasControlCharacter(const QString& text) {
-  for (QChar c : text) {
-    if (c.unicode() < 0x20 || c.unicode() == 0x7f) return true;
-  }
-  return false;
-}
-
 // A name from the user list becomes a folder only when it stays one folder
-// under the root: no separator, no control character, not "." or "..".
+// under the root: every level of the tail must be a folder name of its own.
 bool isSafeFolderTail(const QString& tail, const QString& shareName) {
-  if (shareName.contains(kSep) || shareName.contains(QLatin1Char('/')) ||
-      hasControlCharacter(shareName)) {
-    return false;
-  }
+  if (!folderNameProblem(shareName).isEmpty()) return false;
   const QStringList parts = tail.split(kSep);
   for (qsizetype i = 0; i < parts.size(); ++i) {
     const QString& part = parts.at(i);
     if (part.isEmpty() && (i == 0 || i == parts.size() - 1)) continue;
-    if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String("..") ||
-        part.contains(QLatin1Char('/')) || hasControlCharacter(part)) {
-      return false;
-    }
+    if (!folderNameProblem(part).isEmpty()) return false;
   }
   return true;
 }

@@ -23,10 +23,7 @@ void ClearRunObjects(RunContext& context) {
   context.parentContainer.reset();
   context.accountContainer.reset();
   context.groupsContainer.reset();
-  context.DepPublicRoot.clear();
-  context.DepPrivateRoot.clear();
-  context.DepPublicTreeRoot.clear();
-  context.DepPrivateTreeRoot.clear();
+  context.roots = DepartmentRoots{};
 }
 
 }  // namespace quill

@@ -9,6 +9,7 @@
 #include "core/share_service.h"
 #include "core/unc_file_system.h"
 #include "core/user_record.h"
+#include "engine/folder_layout.h"
 #include "engine/run_lists.h"
 
 namespace quill {
@@ -51,10 +52,7 @@ class RunContext {
 
   // Folder roots under which each department gets its folders; empty means
   // that kind of folder is not wanted.
-  QString DepPublicRoot;
-  QString DepPrivateRoot;
-  QString DepPublicTreeRoot;
-  QString DepPrivateTreeRoot;
+  DepartmentRoots roots;
 
   // Containers bound by the driver, released at the end of the run.
   std::unique_ptr<DirObject> parentContainer;

@@ -266,22 +266,9 @@ Run::Verdict Run::departmentStep(const UserRecord& person) {
     }
   }
 
-  const QString pub = department + QStringLiteral("_Public");
-  const QString priv = department + QStringLiteral("_Private");
-  const QString sep = QStringLiteral("\\");
-  // Each root is read afresh: the folder plan set them for this run.
-  if (!m_ctx.DepPublicRoot.isEmpty()) {
-    CreateFolderAndShare(m_ctx, m_ctx.DepPublicRoot + sep + pub, pub, true);
-  }
-  if (!m_ctx.DepPrivateRoot.isEmpty()) {
-    CreateFolderAndShare(m_ctx, m_ctx.DepPrivateRoot + sep + priv, priv, true);
-  }
-  if (!m_ctx.DepPublicTreeRoot.isEmpty()) {
-    CreateFolderAndShare(m_ctx, m_ctx.DepPublicTreeRoot + sep + department + sep + pub, pub, true);
-  }
-  if (!m_ctx.DepPrivateTreeRoot.isEmpty()) {
-    CreateFolderAndShare(m_ctx, m_ctx.DepPrivateTreeRoot + sep + department + sep + priv, priv,
-                         true);
+  // The roots were set by the folder plan of this run.
+  for (const PlannedFolder& folder : departmentFolders(m_ctx.roots, department)) {
+    CreateFolderAndShare(m_ctx, folder.path, folder.shareName, true);
   }
   return Verdict::Continue;
 }

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "core/ads_path.h"
+#include "core/directory_schema.h"
 #include "core/dn.h"
 #include "core/secret.h"
 #include "net/ldap_connection.h"
@@ -156,15 +157,9 @@ std::unique_ptr<DirObject> LdapDirectory::Bind(const QString& path, PendingError
 
 void LdapDirectory::SetInfo(DirObject& obj, PendingError& err) {
   DirObject changes = obj.takeStaged();
-  for (const StagedValue& s : changes.staged) {
-    // A directory holds no empty value; refuse it here, as the sandbox does,
-    // rather than let the server name a syntax error.
-    if (s.values.isEmpty() || s.values.contains(QString())) {
-      fail(err, kErrConstraintViolation,
-           QStringLiteral("The value of %1 is empty.").arg(s.attribute));
-      return;
-    }
-  }
+  // Refused here, as the sandbox does, rather than let the server name a
+  // syntax error.
+  if (!refuseEmptyValues(changes, err)) return;
   LdapConnection* conn = connection(obj.host, obj.dn, err);
   if (conn != nullptr) {
     if (obj.isNew) {

@@ -18,23 +18,6 @@ QByteArray unicodePwdValue(const QString& password) {
   return value;
 }
 
-QStringList objectClassesForNew(const QString& objectClass) {
-  const auto is = [&](const char* name) {
-    return objectClass.compare(QLatin1StringView(name), Qt::CaseInsensitive) == 0;
-  };
-  if (is("user")) return {"top", "person", "organizationalPerson", "user"};
-  if (is("computer")) return {"top", "person", "organizationalPerson", "user", "computer"};
-  if (is("organizationalUnit")) return {"top", "organizationalUnit"};
-  if (is("group")) return {"top", "group"};
-  if (is("container")) return {"top", "container"};
-  return {QStringLiteral("top"), objectClass};
-}
-
-qint64 withAccountDisabled(qint64 userAccountControl, bool disabled) {
-  return disabled ? (userAccountControl | kAccountDisabledFlag)
-                  : (userAccountControl & ~kAccountDisabledFlag);
-}
-
 QString simpleBindName(const QString& user, const QString& domain) {
   if (domain.isEmpty() || user.contains(u'@') || user.contains(u'\\')) return user;
   if (domain.contains(u'.')) return user + u'@' + domain;

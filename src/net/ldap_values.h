@@ -9,23 +9,9 @@ namespace quill {
 // Values the network directory writes, kept apart from the connection code so
 // they can be checked without a server.
 
-// userAccountControl of a new user: a normal account, disabled, no password
-// needed yet (the account is completed and enabled by a later SetInfo).
-inline constexpr qint64 kNewUserAccountControl = 546;
-inline constexpr qint64 kAccountDisabledFlag = 0x2;
-// groupType of a new group: a global security group.
-inline constexpr qint64 kNewGroupType = -2147483646;
-
 // The value of unicodePwd for password: the password in double quotes,
 // UTF-16LE, no terminator. The caller wipes the result after use.
 QByteArray unicodePwdValue(const QString& password);
-
-// The objectClass values an object of objectClass is created with
-// ("user" -> top, person, organizationalPerson, user).
-QStringList objectClassesForNew(const QString& objectClass);
-
-// userAccountControl with the disabled bit set or cleared.
-qint64 withAccountDisabled(qint64 userAccountControl, bool disabled);
 
 // The name a simple bind sends for user of domain: user@domain for a DNS
 // domain ("quill.test") or when no domain is given (the name is used as it

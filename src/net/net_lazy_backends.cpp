@@ -3,10 +3,8 @@
 #include <functional>
 #include <utility>
 
-#include "core/directory_service.h"
+#include "core/forwarding_services.h"
 #include "core/secret.h"
-#include "core/share_service.h"
-#include "core/unc_file_system.h"
 #include "net/net_backends.h"
 #include "net/net_credentials.h"
 
@@ -28,40 +26,35 @@ class ConnectAsBackends;
 
 // The three services the program sees. Each call goes through the owner,
 // which connects on first use; what the real backends answer is passed on.
-class DirectoryProxy : public DirectoryService {
+class DirectoryProxy : public ForwardingDirectory {
  public:
   explicit DirectoryProxy(ConnectAsBackends& owner) : m_owner(owner) {}
-  std::unique_ptr<DirObject> Bind(const QString& path, PendingError& err) override;
-  void SetInfo(DirObject& obj, PendingError& err) override;
-  QString Get(const DirObject& obj, const QString& attribute, PendingError& err) override;
-  std::vector<ChildObject> Children(const DirObject& container, PendingError& err) override;
-  void Add(DirObject& group, const QString& memberPath, PendingError& err) override;
-  bool AccountExists(const QString& domain, const QString& name) override;
+
+ protected:
+  DirError forward(const Call& call) override;
 
  private:
   ConnectAsBackends& m_owner;
 };
 
-class FilesProxy : public UncFileSystem {
+class FilesProxy : public ForwardingFiles {
  public:
   explicit FilesProxy(ConnectAsBackends& owner) : m_owner(owner) {}
-  bool exists(const QString& uncPath) override;
-  bool makeFolder(const QString& uncPath, QString* error) override;
+
+ protected:
+  DirError forward(const Call& call) override;
 
  private:
   ConnectAsBackends& m_owner;
 };
 
-class SharesProxy : public ShareService {
+class SharesProxy : public ForwardingShares {
  public:
   explicit SharesProxy(ConnectAsBackends& owner) : m_owner(owner) {}
-  int ConnectShareHost(const QString& server, const QString& domain, const QString& user,
-                       const QString& password) override;
   void DisconnectShareHost() override;
-  int EnumShares(const QString& server, const QString& domain, const QString& user,
-                 const QString& password, std::vector<ShareInfo>& shares) override;
-  int CreateShare(const QString& server, const QString& localPath,
-                  const QString& shareName) override;
+
+ protected:
+  DirError forward(const Call& call) override;
 
  private:
   ConnectAsBackends& m_owner;
@@ -197,126 +190,31 @@ class ConnectAsBackends : public Backends {
   SharesProxy m_shares{*this};
 };
 
-// A directory call's failure as run() takes it: what the call left pending.
-DirError failureOf(const PendingError& err) { return err.isSet() ? err.error() : DirError{}; }
-
-std::unique_ptr<DirObject> DirectoryProxy::Bind(const QString& path, PendingError& err) {
-  std::unique_ptr<DirObject> obj;
-  const DirError failure = m_owner.run([&](Backends& real) {
+DirError DirectoryProxy::forward(const Call& call) {
+  return m_owner.run([&](Backends& real) {
     PendingError attempt;
-    obj = real.platform().directory->Bind(path, attempt);
-    return failureOf(attempt);
+    call(*real.platform().directory, attempt);
+    return attempt.error();
   });
-  if (failure.number != 0) err.set(failure);
-  return obj;
 }
 
-void DirectoryProxy::SetInfo(DirObject& obj, PendingError& err) {
-  // SetInfo takes what is staged even when it fails; a second attempt needs
-  // it back.
-  const DirObject staged = obj;
-  bool again = false;
-  const DirError failure = m_owner.run([&](Backends& real) {
-    if (std::exchange(again, true)) obj = staged;
-    PendingError attempt;
-    real.platform().directory->SetInfo(obj, attempt);
-    return failureOf(attempt);
-  });
-  if (failure.number != 0) err.set(failure);
-}
-
-QString DirectoryProxy::Get(const DirObject& obj, const QString& attribute, PendingError& err) {
-  QString value;
-  const DirError failure = m_owner.run([&](Backends& real) {
-    PendingError attempt;
-    value = real.platform().directory->Get(obj, attribute, attempt);
-    return failureOf(attempt);
-  });
-  if (failure.number != 0) err.set(failure);
-  return value;
-}
-
-std::vector<ChildObject> DirectoryProxy::Children(const DirObject& container, PendingError& err) {
-  std::vector<ChildObject> children;
-  const DirError failure = m_owner.run([&](Backends& real) {
-    PendingError attempt;
-    children = real.platform().directory->Children(container, attempt);
-    return failureOf(attempt);
-  });
-  if (failure.number != 0) err.set(failure);
-  return children;
-}
-
-void DirectoryProxy::Add(DirObject& group, const QString& memberPath, PendingError& err) {
-  const DirError failure = m_owner.run([&](Backends& real) {
-    PendingError attempt;
-    real.platform().directory->Add(group, memberPath, attempt);
-    return failureOf(attempt);
-  });
-  if (failure.number != 0) err.set(failure);
-}
-
-bool DirectoryProxy::AccountExists(const QString& domain, const QString& name) {
-  bool found = false;
-  m_owner.run([&](Backends& real) {
-    found = real.platform().directory->AccountExists(domain, name);
+DirError FilesProxy::forward(const Call& call) {
+  return m_owner.run([&](Backends& real) {
+    call(*real.platform().files);
     return DirError{};
   });
-  return found;
 }
 
-bool FilesProxy::exists(const QString& uncPath) {
-  bool found = false;
-  m_owner.run([&](Backends& real) {
-    found = real.platform().files->exists(uncPath);
+DirError SharesProxy::forward(const Call& call) {
+  return m_owner.run([&](Backends& real) {
+    call(*real.platform().shares);
     return DirError{};
   });
-  return found;
-}
-
-bool FilesProxy::makeFolder(const QString& uncPath, QString* error) {
-  bool made = false;
-  const DirError failure = m_owner.run([&](Backends& real) {
-    made = real.platform().files->makeFolder(uncPath, error);
-    return DirError{};
-  });
-  if (failure.number != 0 && error != nullptr) *error = failure.description;
-  return made;
-}
-
-int SharesProxy::ConnectShareHost(const QString& server, const QString& domain, const QString& user,
-                                  const QString& password) {
-  int result = 1;
-  m_owner.run([&](Backends& real) {
-    result = real.platform().shares->ConnectShareHost(server, domain, user, password);
-    return DirError{};
-  });
-  return result;
 }
 
 void SharesProxy::DisconnectShareHost() {
   // Nothing is connected before the backends are open; never ask for that.
   if (Backends* real = m_owner.openedBackends()) real->platform().shares->DisconnectShareHost();
-}
-
-int SharesProxy::EnumShares(const QString& server, const QString& domain, const QString& user,
-                            const QString& password, std::vector<ShareInfo>& shares) {
-  int result = 1;
-  m_owner.run([&](Backends& real) {
-    result = real.platform().shares->EnumShares(server, domain, user, password, shares);
-    return DirError{};
-  });
-  return result;
-}
-
-int SharesProxy::CreateShare(const QString& server, const QString& localPath,
-                             const QString& shareName) {
-  int result = kShareAccessDenied;
-  m_owner.run([&](Backends& real) {
-    result = real.platform().shares->CreateShare(server, localPath, shareName);
-    return DirError{};
-  });
-  return result;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/names.h"
 #include "net/net_probe.h"
 
 extern "C" {
@@ -34,18 +35,6 @@ uint32_t statusOf(NET_API_STATUS status) { return static_cast<uint32_t>(status);
 
 QString fromLibrary(const char* text) {
   return text == nullptr ? QString() : QString::fromUtf8(text);
-}
-
-// Share names as SMB servers accept them. Checked here too, because the name
-// travels as a C string and on to the server's share configuration: an
-// embedded NUL would silently cut it, a control character could break a line.
-bool isValidShareName(const QString& name) {
-  if (name.isEmpty() || name.size() > 80) return false;
-  static const QString kForbidden = QStringLiteral("\"\\/[]:|<>+=;,*?");
-  for (const QChar c : name) {
-    if (c.category() == QChar::Other_Control || kForbidden.contains(c)) return false;
-  }
-  return true;
 }
 
 // libnetapi prints some connection failures ("session setup failed: ...")
@@ -75,20 +64,7 @@ class StdoutSilenced {
   int m_saved = -1;
 };
 
-bool hasControlCharacter(const QString& text) {
-  for (const QChar c : text) {
-    if (c.category() == QChar::Other_Control) return true;
-  }
-  return false;
-}
-
 }  // namespace
-
-QString reduceDoubledSeparators(const QString& localPath) {
-  QString path = localPath;
-  path.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
-  return path;
-}
 
 NetApiShareService::NetApiShareService(const NetSettings& settings)
     : m_settings(settings), m_servers(settings) {

@@ -11,11 +11,6 @@ struct libnetapi_ctx;  // libnetapi's context, opaque here
 
 namespace quill {
 
-// localPath with every doubled "\" reduced to one, left to right and without
-// overlap, as a share's path is sent: "D:\\data" and "D:\" + "\data" both give
-// "D:\data".
-QString reduceDoubledSeparators(const QString& localPath);
-
 // A server's share table over its management interface (SRVSVC) through
 // libnetapi. The library keeps one context per process: create one object
 // per program and do not keep two alive at once (see SmbFileSystem about

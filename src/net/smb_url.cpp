@@ -2,21 +2,9 @@
 
 #include <QUrl>
 
-namespace quill {
+#include "core/names.h"
 
-QString smbComponentProblem(const QString& component) {
-  if (component.isEmpty()) return QStringLiteral("empty path component");
-  if (component == QLatin1String(".") || component == QLatin1String("..")) {
-    return QStringLiteral("path component '%1' is not allowed").arg(component);
-  }
-  for (const QChar c : component) {
-    if (c == u'/') return QStringLiteral("path component '%1' contains '/'").arg(component);
-    if (c.category() == QChar::Other_Control) {
-      return QStringLiteral("path component contains a control character");
-    }
-  }
-  return QString();
-}
+namespace quill {
 
 bool splitUncPath(const QString& uncPath, UncParts* parts, QString* reason) {
   if (!uncPath.startsWith(QLatin1String("\\\\"))) {
@@ -27,7 +15,7 @@ bool splitUncPath(const QString& uncPath, UncParts* parts, QString* reason) {
   // "\\server\share\a\" names the same folder as "\\server\share\a".
   if (levels.size() > 1 && levels.last().isEmpty()) levels.removeLast();
   for (const QString& level : levels) {
-    const QString problem = smbComponentProblem(level);
+    const QString problem = folderNameProblem(level);
     if (!problem.isEmpty()) {
       *reason = QStringLiteral("'%1': %2").arg(uncPath, problem);
       return false;

@@ -13,14 +13,9 @@ struct UncParts {
   QStringList folders;  // the levels below the share, outermost first
 };
 
-// Why component cannot be sent as one level of an smb:// URL: empty, "." or
-// "..", or holding "/" (the URL's separator) or a control character. Empty
-// text when it can. A "\" never reaches here: it separates the UNC levels.
-QString smbComponentProblem(const QString& component);
-
 // Splits uncPath into server, share and folders. One trailing "\" is ignored.
 // false with a reason in *reason when uncPath does not begin with "\\", has
-// no server, or has a level that smbComponentProblem refuses.
+// no server, or has a level that folderNameProblem refuses.
 bool splitUncPath(const QString& uncPath, UncParts* parts, QString* reason);
 
 // component as UTF-8 with every byte outside the URL's unreserved characters

@@ -4,6 +4,7 @@
 #include <QSaveFile>
 
 #include "core/ads_path.h"
+#include "core/directory_schema.h"
 #include "core/dn.h"
 #include "sandbox/entry_store.h"
 #include "sandbox/password_hash.h"
@@ -11,11 +12,6 @@
 namespace quill {
 
 namespace {
-
-constexpr qint64 kAccountDisabled = 0x2;
-constexpr qint64 kNewUserAccountControl = 546;  // normal account, disabled, no password needed
-constexpr qint64 kNewGroupType = -2147483646;   // global security group
-constexpr qint64 kEnabledUserAccountControl = 512;
 
 // Schema spellings, so names staged in any letter case are stored alike.
 // UTF-16 literals: every entry's attribute names and classes refer to them
@@ -48,24 +44,6 @@ bool isProtected(const QString& name) {
     if (name.compare(QLatin1StringView(p), Qt::CaseInsensitive) == 0) return true;
   }
   return false;
-}
-
-QStringList objectClassesFor(const QString& objectClass) {
-  const auto is = [&](QStringView name) {
-    return objectClass.compare(name, Qt::CaseInsensitive) == 0;
-  };
-  const QString top = literal(u"top");
-  const QString person = literal(u"person");
-  const QString organizationalPerson = literal(u"organizationalPerson");
-  if (is(u"user")) return {top, person, organizationalPerson, literal(u"user")};
-  if (is(u"computer")) {
-    return {top, person, organizationalPerson, literal(u"user"), literal(u"computer")};
-  }
-  if (is(u"organizationalUnit")) return {top, literal(u"organizationalUnit")};
-  if (is(u"group")) return {top, literal(u"group")};
-  if (is(u"container")) return {top, literal(u"container")};
-  if (is(u"domainDNS")) return {top, literal(u"domain"), literal(u"domainDNS")};
-  return {top, objectClass};
 }
 
 void fail(PendingError& err, uint32_t number, const QString& detail = {}) {
@@ -101,14 +79,11 @@ const DirAttribute* findPlanned(const std::vector<DirAttribute>& plan, const QSt
 // entry is not touched either way.
 bool planChanges(const EntryStore& store, const DirEntry& entry, const Rdn& rdn,
                  const DirObject& changes, std::vector<DirAttribute>& plan, PendingError& err) {
+  if (!refuseEmptyValues(changes, err)) return false;
   for (const StagedValue& s : changes.staged) {
     const QString name = canonicalAttribute(s.attribute);
     if (isProtected(name)) {
       fail(err, kErrUnwillingToPerform, name + QStringLiteral(" cannot be written this way."));
-      return false;
-    }
-    if (s.values.isEmpty() || s.values.contains(QString())) {
-      fail(err, kErrConstraintViolation, QStringLiteral("The value of %1 is empty.").arg(name));
       return false;
     }
     for (const RdnPart& part : rdn) {
@@ -133,7 +108,7 @@ bool planChanges(const EntryStore& store, const DirEntry& entry, const Rdn& rdn,
     bool ok = false;
     qint64 uac = (planned ? planned->values.front() : entry.first(uacName)).toLongLong(&ok);
     if (!ok) uac = kNewUserAccountControl;
-    uac = *changes.accountDisabled ? (uac | kAccountDisabled) : (uac & ~kAccountDisabled);
+    uac = withAccountDisabled(uac, *changes.accountDisabled);
     setPlanned(plan, uacName, {QString::number(uac)});
   }
 
@@ -204,8 +179,8 @@ void MemoryDirectory::addBaseEntries() {
   const QString users = QStringLiteral("CN=Users,") + root;
   const QString top = QStringLiteral("top");
   const QString group = QString::number(kNewGroupType);
-  const QStringList userClasses = objectClassesFor(QStringLiteral("user"));
-  addEntry(root, {{"objectClass", objectClassesFor(QStringLiteral("domainDNS"))},
+  const QStringList userClasses = objectClassesForNew(QStringLiteral("user"));
+  addEntry(root, {{"objectClass", objectClassesForNew(QStringLiteral("domainDNS"))},
                   {"dc", {m_domainFqdn.section(u'.', 0, 0)}},
                   {"nTMixedDomain", {"0"}}});
   addEntry(users, {{"objectClass", {top, "container"}}, {"cn", {"Users"}}});
@@ -361,7 +336,7 @@ void MemoryDirectory::createEntry(DirObject& obj, DirObject& changes, PendingErr
   auto entry = std::make_unique<DirEntry>();
   entry->dn = keys->rdnText + u',' + parent->dn;
   entry->ndn = keys->ndn;
-  entry->set(QStringLiteral("objectClass"), objectClassesFor(obj.objectClass));
+  entry->set(QStringLiteral("objectClass"), objectClassesForNew(obj.objectClass));
   for (const RdnPart& part : keys->rdn) entry->add(canonicalAttribute(part.type), part.value);
   if (entry->hasClass(u"user")) {
     entry->set(QStringLiteral("userAccountControl"), {QString::number(kNewUserAccountControl)});

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include "core/names.h"
+
 namespace quill {
 
 SandboxFileSystem::SandboxFileSystem(SandboxShareService& shares) : m_shares(shares) {}
@@ -29,7 +31,7 @@ bool SandboxFileSystem::resolve(const QString& uncPath, QString* hostPath, int* 
   for (const QString& folder : folders) {
     // Checked here, not only on the local path, so that a "/" or a ".." of
     // the UNC path can never become a step on the local disk.
-    const QString problem = SandboxShareService::folderNameProblem(folder);
+    const QString problem = folderNameProblem(folder);
     if (!problem.isEmpty()) {
       *reason = problem;
       return false;

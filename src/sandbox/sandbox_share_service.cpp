@@ -7,13 +7,11 @@
 #include <QStringDecoder>
 #include <QSysInfo>
 
+#include "core/names.h"
+
 namespace quill {
 
 namespace {
-
-constexpr qsizetype kMaxShareNameLength = 80;
-
-bool isControl(QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; }
 
 // Splits a Windows path "X:\a\b" into the drive letter and its folder names.
 // A trailing "\" is allowed ("D:\" is the drive root); every other folder
@@ -25,7 +23,7 @@ bool splitLocalPath(const QString& localPath, QChar* drive, QStringList* folders
   QStringList parts = localPath.mid(3).split(u'\\');
   if (parts.last().isEmpty()) parts.removeLast();
   for (const QString& part : parts) {
-    if (!SandboxShareService::folderNameProblem(part).isEmpty()) return false;
+    if (!folderNameProblem(part).isEmpty()) return false;
   }
   *drive = letter.toUpper();
   *folders = parts;
@@ -55,25 +53,6 @@ QString resolveBelow(const QString& base, const QStringList& folders) {
 }  // namespace
 
 SandboxShareService::SandboxShareService(const QString& serversDir) : m_serversDir(serversDir) {}
-
-bool SandboxShareService::isValidShareName(const QString& name) {
-  if (name.isEmpty() || name.size() > kMaxShareNameLength) return false;
-  static const QString kForbidden = QStringLiteral("\"\\/[]:|<>+=;,*?");
-  for (QChar c : name) {
-    if (isControl(c) || kForbidden.contains(c)) return false;
-  }
-  return true;
-}
-
-QString SandboxShareService::folderNameProblem(const QString& name) {
-  if (name.isEmpty()) return QStringLiteral("an empty folder name");
-  if (name == u"." || name == u"..") return QStringLiteral("'%1' is not a folder name").arg(name);
-  for (QChar c : name) {
-    if (c == u'/' || c == u'\\') return QStringLiteral("'%1' holds a path separator").arg(name);
-    if (isControl(c)) return QStringLiteral("a folder name holds a control character");
-  }
-  return QString();
-}
 
 bool SandboxShareService::load(const QString& tsvPath, QString* error) {
   auto fail = [&](const QString& reason) {
@@ -239,8 +218,7 @@ int SandboxShareService::EnumShares(const QString& server, const QString& domain
 
 int SandboxShareService::CreateShare(const QString& server, const QString& localPath,
                                      const QString& shareName) {
-  QString path = localPath;
-  path.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
+  const QString path = reduceDoubledSeparators(localPath);
   QString folder;
   if (resolveServer(server, &folder) != 0) return kShareServerUnavailable;
   if (!isValidShareName(shareName)) return kShareInvalidName;

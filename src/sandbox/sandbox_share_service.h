@@ -39,12 +39,6 @@ class SandboxShareService : public ShareService {
   const SandboxShare* findShare(const QString& server, const QString& name) const;
   bool serverExists(const QString& server) const;
 
-  // True when name is a share name a server accepts.
-  static bool isValidShareName(const QString& name);
-  // Why name cannot be one folder level on a server's disk ("." and "..",
-  // empty, "/" or "\" inside, control characters); empty when it can.
-  static QString folderNameProblem(const QString& name);
-
   // ShareService
   int ConnectShareHost(const QString& server, const QString& domain, const QString& user,
                        const QString& password) override;

@@ -98,10 +98,10 @@ TEST_F(FolderPlanTest, EveryRowMakesItsFoldersInOrderAndSetsItsRoots) {
     EXPECT_EQ(firstDifference(b->host.helpHistory(), lines), "") << name;
     EXPECT_EQ(b->newShares(), shares) << name;
     EXPECT_EQ(b->ctx.lists.CreatedShares.count(), static_cast<int>(row.made.size())) << name;
-    EXPECT_EQ(b->ctx.DepPublicRoot, rootOf(row.pub)) << name;
-    EXPECT_EQ(b->ctx.DepPrivateRoot, rootOf(row.priv)) << name;
-    EXPECT_EQ(b->ctx.DepPublicTreeRoot, rootOf(row.pubTree)) << name;
-    EXPECT_EQ(b->ctx.DepPrivateTreeRoot, rootOf(row.privTree)) << name;
+    EXPECT_EQ(b->ctx.roots.DepPublicRoot, rootOf(row.pub)) << name;
+    EXPECT_EQ(b->ctx.roots.DepPrivateRoot, rootOf(row.priv)) << name;
+    EXPECT_EQ(b->ctx.roots.DepPublicTreeRoot, rootOf(row.pubTree)) << name;
+    EXPECT_EQ(b->ctx.roots.DepPrivateTreeRoot, rootOf(row.privTree)) << name;
     EXPECT_FALSE(b->ctx.counters.ErrorsOccurred) << name;
     EXPECT_TRUE(b->host.questions().empty()) << name;
     EXPECT_TRUE(b->host.dirRootWrites().isEmpty()) << name;
@@ -123,7 +123,7 @@ TEST_F(FolderPlanTest, MissingRootAsksAndYesGoesOnWithoutFolders) {
     EXPECT_EQ(b->ctx.counters.ErrorsOccurred, !yes);
     EXPECT_TRUE(b->host.helpHistory().isEmpty()) << yes;
     EXPECT_TRUE(b->newShares().isEmpty()) << yes;
-    EXPECT_TRUE(b->ctx.DepPublicRoot.isEmpty()) << yes;
+    EXPECT_TRUE(b->ctx.roots.DepPublicRoot.isEmpty()) << yes;
     EXPECT_FALSE(QFileInfo::exists(b->dataFolder("\\nope"))) << yes;
   }
 }
@@ -150,7 +150,7 @@ TEST_F(FolderPlanTest, OneTrailingSeparatorIsRemovedAndWrittenBack) {
     const QStringList lines = made("All_Private", c.extra + "\\All\\All_Private") +
                               made("All_Public", c.extra + "\\All\\All_Public");
     EXPECT_EQ(firstDifference(b->host.helpHistory(), lines), "") << c.typed.toStdString();
-    EXPECT_EQ(b->ctx.DepPublicRoot, kDataRoot + c.extra + "\\All") << c.typed.toStdString();
+    EXPECT_EQ(b->ctx.roots.DepPublicRoot, kDataRoot + c.extra + "\\All") << c.typed.toStdString();
     // The share table gets the path with the doubled separator reduced.
     EXPECT_EQ(b->newShares(), QStringList({shareEntry("All_Private", "\\All\\All_Private"),
                                            shareEntry("All_Public", "\\All\\All_Public")}))
@@ -196,7 +196,7 @@ TEST_F(FolderPlanTest, AFailedRunWideFolderEndsThePlanAndAFailedShareDoesNot) {
     EXPECT_TRUE(b->ctx.counters.ErrorsOccurred) << what;
     EXPECT_EQ(firstDifference(b->host.helpHistory(), c.lines), "") << what;
     EXPECT_EQ(b->newShares(), c.shares) << what;
-    EXPECT_EQ(b->ctx.DepPublicRoot, c.depPublicRoot) << what;
+    EXPECT_EQ(b->ctx.roots.DepPublicRoot, c.depPublicRoot) << what;
   }
 }
 

@@ -1,4 +1,5 @@
 #include "net/ldap_values.h"
+#include "core/directory_schema.h"
 
 #include <gtest/gtest.h>
 

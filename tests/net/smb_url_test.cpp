@@ -1,4 +1,5 @@
 #include "net/smb_url.h"
+#include "core/names.h"
 
 #include <gtest/gtest.h>
 

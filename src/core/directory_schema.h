@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "core/dir_error.h"
+#include "core/dir_object.h"
+
+namespace quill {
+
+// What both directory backends write for the objects a run creates, so the
+// sandbox and a real domain hold the same values.
+
+// userAccountControl bits and values.
+inline constexpr qint64 kAccountDisabledFlag = 0x2;
+inline constexpr qint64 kPasswordNotRequiredFlag = 0x20;
+// A new user: a normal account, disabled, no password needed yet.
+inline constexpr qint64 kNewUserAccountControl = 546;
+// A normal account that is enabled and needs its password.
+inline constexpr qint64 kEnabledUserAccountControl = 512;
+// groupType of a new group: a global security group.
+inline constexpr qint64 kNewGroupType = -2147483646;
+
+// The objectClass values an object of objectClass is created with
+// ("user" -> top, person, organizationalPerson, user).
+QStringList objectClassesForNew(const QString& objectClass);
+
+// userAccountControl with the disabled bit set or cleared.
+qint64 withAccountDisabled(qint64 userAccountControl, bool disabled);
+
+// A directory holds no empty value. false with kErrConstraintViolation pending
+// when changes stages an attribute without a value or with an empty one.
+bool refuseEmptyValues(const DirObject& changes, PendingError& err);
+
+}  // namespace quill
