@@ -193,7 +193,7 @@ LogCost timeLogLines(const QString& folder, int64_t count, int chars) {
   quill::RunLog log;
   QString dir = folder;
   QString name = QStringLiteral("log_share.log");
-  log.OpenRunLog(false, true, true, dir, name, 0);
+  log.OpenRunLog({.IncludeDate = true, .IncludeTime = true}, dir, name, 0);
   const QString text =
       QStringLiteral("Adding 'LDAP://example.test/CN=Anna Bakodu,OU=Dept001,OU=Users,OU=OU's")
           .leftJustified(std::max(chars, 1), u'x', true);

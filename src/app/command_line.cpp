@@ -134,139 +134,168 @@ bool readFirstLine(const char* flag, const QString& path, QString* line, QString
 
 }  // namespace
 
-CommandLineResult parseCommandLine(const QStringList& args) {
-  CommandLineResult result;
-  CommandLine& cl = result.commandLine;
-  bool help = false;
-  bool version = false;
-  bool batch = false;
-  bool network = false;
-  QString firstRunFlag;
+namespace {
 
-  for (int i = 0; i < args.size(); ++i) {
-    QString arg = args.at(i);
-    QString inlineValue;
-    bool hasInline = false;
-    if (arg.startsWith(QLatin1String("--"))) {
-      const qsizetype eq = arg.indexOf(QLatin1Char('='));
-      if (eq > 0) {
-        inlineValue = arg.mid(eq + 1);
-        arg = arg.left(eq);
-        hasInline = true;
+// Reads the arguments one at a time. Each step either takes the argument or
+// leaves result.error set; a parse stops at the first error.
+class Parser {
+ public:
+  explicit Parser(const QStringList& args) : m_args(args) {}
+
+  CommandLineResult parse() {
+    for (m_index = 0; m_index < m_args.size(); ++m_index) {
+      split(m_args.at(m_index));
+      if (!takeProgramFlag() && m_result.error.isEmpty() && !takeRunFlag() &&
+          m_result.error.isEmpty()) {
+        m_result.error = m_arg.startsWith(QLatin1Char('-'))
+                             ? QStringLiteral("unknown option '%1'").arg(m_arg)
+                             : QStringLiteral("unexpected argument '%1'").arg(m_arg);
       }
+      if (!m_result.error.isEmpty()) return m_result;
     }
-    auto takeValue = [&](QString* value) -> bool {
-      if (hasInline) {
-        *value = inlineValue;
-        return true;
-      }
-      if (i + 1 >= args.size()) {
-        result.error = QStringLiteral("option %1 needs a value").arg(arg);
-        return false;
-      }
-      *value = args.at(++i);
-      return true;
-    };
-    auto noValue = [&]() -> bool {
-      if (hasInline) {
-        result.error = QStringLiteral("option %1 takes no value").arg(arg);
-        return false;
-      }
-      return true;
-    };
+    finish();
+    return m_result;
+  }
 
-    if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-      if (!noValue()) return result;
-      help = true;
-    } else if (arg == QLatin1String("--version")) {
-      if (!noValue()) return result;
-      version = true;
-    } else if (arg == QLatin1String("--batch")) {
-      if (!noValue()) return result;
-      batch = true;
-    } else if (arg == QLatin1String("--yes")) {
-      if (!noValue()) return result;
-      cl.answerYes = true;
-    } else if (arg == QLatin1String("--sandbox")) {
-      if (!takeValue(&cl.sandboxDir)) return result;
-      if (cl.sandboxDir.isEmpty()) {
-        result.error = QStringLiteral("option --sandbox needs a folder");
-        return result;
+ private:
+  // "--flag=value" gives the flag and an inline value.
+  void split(const QString& arg) {
+    m_arg = arg;
+    m_inlineValue.clear();
+    m_hasInline = false;
+    if (!arg.startsWith(QLatin1String("--"))) return;
+    const qsizetype eq = arg.indexOf(QLatin1Char('='));
+    if (eq > 0) {
+      m_inlineValue = arg.mid(eq + 1);
+      m_arg = arg.left(eq);
+      m_hasInline = true;
+    }
+  }
+
+  bool takeValue(QString* value) {
+    if (m_hasInline) {
+      *value = m_inlineValue;
+      return true;
+    }
+    if (m_index + 1 >= m_args.size()) {
+      m_result.error = QStringLiteral("option %1 needs a value").arg(m_arg);
+      return false;
+    }
+    *value = m_args.at(++m_index);
+    return true;
+  }
+
+  bool noValue() {
+    if (!m_hasInline) return true;
+    m_result.error = QStringLiteral("option %1 takes no value").arg(m_arg);
+    return false;
+  }
+
+  bool is(const char* name) const { return m_arg == QLatin1String(name); }
+
+  // A flag that is not a run option: mode, backends, password files. true
+  // when the argument was one (with result.error set if its value is bad).
+  bool takeProgramFlag() {
+    CommandLine& cl = m_result.commandLine;
+    if (is("--help") || is("-h")) {
+      m_help = noValue();
+    } else if (is("--version")) {
+      m_version = noValue();
+    } else if (is("--batch")) {
+      m_batch = noValue();
+    } else if (is("--yes")) {
+      cl.answerYes = noValue();
+    } else if (is("--sandbox")) {
+      if (takeValue(&cl.sandboxDir) && cl.sandboxDir.isEmpty()) {
+        m_result.error = QStringLiteral("option --sandbox needs a folder");
       }
-    } else if (arg == QLatin1String("--dc")) {
-      if (!takeValue(&cl.dcHost)) return result;
-      network = true;
-    } else if (arg == QLatin1String("--starttls")) {
-      if (!noValue()) return result;
-      cl.startTls = true;
-      network = true;
-    } else if (arg == QLatin1String("--credentials")) {
-      if (!takeValue(&cl.credentialsFile)) return result;
-      network = true;
-    } else if (arg == QLatin1String("--password-file")) {
-      if (!takeValue(&cl.passwordFile)) return result;
-      if (firstRunFlag.isEmpty()) firstRunFlag = arg;
-    } else if (arg == QLatin1String("--confirm-password-file")) {
-      if (!takeValue(&cl.confirmPasswordFile)) return result;
-      if (firstRunFlag.isEmpty()) firstRunFlag = arg;
-    } else if (const RunFlag* flag = findRunFlag(arg)) {
-      QString value;
-      if (flag->kind == Kind::Switch) {
-        if (!noValue()) return result;
-      } else if (!takeValue(&value)) {
-        return result;
-      }
-      bool b = false;
-      PatternValue p;
-      QString why;
-      if (flag->kind == Kind::YesNo && !parseYesNo(value, &b)) {
-        result.error = badValue(arg, value, QStringLiteral("expected yes or no"));
-        return result;
-      }
-      if (flag->kind == Kind::Location && value != QLatin1String("central") &&
-          value != QLatin1String("per-department")) {
-        result.error = badValue(arg, value, QStringLiteral("expected central or per-department"));
-        return result;
-      }
-      if (flag->kind == Kind::Pattern && !parsePattern(value, &p, &why)) {
-        result.error = badValue(arg, value, why);
-        return result;
-      }
-      cl.runFlags.emplace_back(arg, value);
-      if (firstRunFlag.isEmpty()) firstRunFlag = arg;
-    } else if (arg.startsWith(QLatin1Char('-'))) {
-      result.error = QStringLiteral("unknown option '%1'").arg(arg);
-      return result;
+    } else if (is("--dc")) {
+      m_network = takeValue(&cl.dcHost);
+    } else if (is("--starttls")) {
+      m_network = cl.startTls = noValue();
+    } else if (is("--credentials")) {
+      m_network = takeValue(&cl.credentialsFile);
+    } else if (is("--password-file")) {
+      if (takeValue(&cl.passwordFile)) noteRunFlag();
+    } else if (is("--confirm-password-file")) {
+      if (takeValue(&cl.confirmPasswordFile)) noteRunFlag();
     } else {
-      result.error = QStringLiteral("unexpected argument '%1'").arg(arg);
-      return result;
+      return false;
     }
+    return true;
   }
 
-  if (help) {
-    cl.mode = CommandLine::Mode::Help;
-  } else if (version) {
-    cl.mode = CommandLine::Mode::Version;
-  } else {
-    if (network && cl.useSandbox()) {
-      result.error =
-          QStringLiteral("--sandbox cannot be combined with --dc, --starttls or --credentials");
-      return result;
+  // A flag that sets one run option; its value is checked here, so a bad one
+  // is reported before anything is opened.
+  bool takeRunFlag() {
+    const RunFlag* flag = findRunFlag(m_arg);
+    if (flag == nullptr) return false;
+    QString value;
+    if (flag->kind == Kind::Switch ? !noValue() : !takeValue(&value)) return true;
+    bool yes = false;
+    PatternValue pattern;
+    QString why;
+    if (flag->kind == Kind::YesNo && !parseYesNo(value, &yes)) {
+      why = QStringLiteral("expected yes or no");
+    } else if (flag->kind == Kind::Location && value != QLatin1String("central") &&
+               value != QLatin1String("per-department")) {
+      why = QStringLiteral("expected central or per-department");
+    } else if (flag->kind == Kind::Pattern) {
+      parsePattern(value, &pattern, &why);
     }
-    if (!batch && !firstRunFlag.isEmpty()) {
-      result.error =
-          QStringLiteral("option %1 sets a run option and needs --batch").arg(firstRunFlag);
-      return result;
+    if (!why.isEmpty()) {
+      m_result.error = badValue(m_arg, value, why);
+      return true;
     }
-    if (!batch && cl.answerYes) {
-      result.error = QStringLiteral("option --yes needs --batch");
-      return result;
-    }
-    cl.mode = batch ? CommandLine::Mode::Batch : CommandLine::Mode::Window;
+    m_result.commandLine.runFlags.emplace_back(m_arg, value);
+    noteRunFlag();
+    return true;
   }
-  result.ok = true;
-  return result;
-}
+
+  void noteRunFlag() {
+    if (m_firstRunFlag.isEmpty()) m_firstRunFlag = m_arg;
+  }
+
+  // The combinations of flags that are refused, and the mode.
+  void finish() {
+    CommandLine& cl = m_result.commandLine;
+    if (m_help) {
+      cl.mode = CommandLine::Mode::Help;
+    } else if (m_version) {
+      cl.mode = CommandLine::Mode::Version;
+    } else if (m_network && cl.useSandbox()) {
+      m_result.error =
+          QStringLiteral("--sandbox cannot be combined with --dc, --starttls or --credentials");
+      return;
+    } else if (!m_batch && !m_firstRunFlag.isEmpty()) {
+      m_result.error =
+          QStringLiteral("option %1 sets a run option and needs --batch").arg(m_firstRunFlag);
+      return;
+    } else if (!m_batch && cl.answerYes) {
+      m_result.error = QStringLiteral("option --yes needs --batch");
+      return;
+    } else {
+      cl.mode = m_batch ? CommandLine::Mode::Batch : CommandLine::Mode::Window;
+    }
+    m_result.ok = true;
+  }
+
+  const QStringList& m_args;
+  qsizetype m_index = 0;
+  QString m_arg;
+  QString m_inlineValue;
+  bool m_hasInline = false;
+  bool m_help = false;
+  bool m_version = false;
+  bool m_batch = false;
+  bool m_network = false;
+  QString m_firstRunFlag;
+  CommandLineResult m_result;
+};
+
+}  // namespace
+
+CommandLineResult parseCommandLine(const QStringList& args) { return Parser(args).parse(); }
 
 bool applyRunFlags(const CommandLine& commandLine, RunOptions& options, UserNamePatterns& patterns,
                    QString* error) {

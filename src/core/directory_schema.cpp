@@ -28,8 +28,9 @@ qint64 withAccountDisabled(qint64 userAccountControl, bool disabled) {
 bool refuseEmptyValues(const DirObject& changes, PendingError& err) {
   for (const StagedValue& s : changes.staged) {
     if (s.values.isEmpty() || s.values.contains(QString())) {
-      err.set(kErrConstraintViolation, defaultErrorDescription(kErrConstraintViolation) +
-                                           QStringLiteral(" The value of %1 is empty.").arg(s.attribute));
+      err.set(kErrConstraintViolation,
+              defaultErrorDescription(kErrConstraintViolation) +
+                  QStringLiteral(" The value of %1 is empty.").arg(s.attribute));
       return false;
     }
   }

@@ -35,7 +35,8 @@ void ForwardingDirectory::SetInfo(DirObject& obj, PendingError& err) {
 QString ForwardingDirectory::Get(const DirObject& obj, const QString& attribute,
                                  PendingError& err) {
   QString value;
-  pass(err, [&](DirectoryService& target, PendingError& e) { value = target.Get(obj, attribute, e); });
+  pass(err,
+       [&](DirectoryService& target, PendingError& e) { value = target.Get(obj, attribute, e); });
   return value;
 }
 
@@ -54,9 +55,8 @@ void ForwardingDirectory::Add(DirObject& group, const QString& memberPath, Pendi
 
 bool ForwardingDirectory::AccountExists(const QString& domain, const QString& name) {
   bool found = false;
-  forward([&](DirectoryService& target, PendingError&) {
-    found = target.AccountExists(domain, name);
-  });
+  forward(
+      [&](DirectoryService& target, PendingError&) { found = target.AccountExists(domain, name); });
   return found;
 }
 
@@ -86,7 +86,7 @@ DirError ForwardingShares::forward(const Call& call) {
 
 int ForwardingShares::ConnectShareHost(const QString& server, const QString& domain,
                                        const QString& user, const QString& password) {
-  int result = 1;
+  int result = kShareHostFailed;
   forward([&](ShareService& target) {
     result = target.ConnectShareHost(server, domain, user, password);
   });

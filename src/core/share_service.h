@@ -33,13 +33,18 @@ inline constexpr int kShareServerUnavailable = static_cast<int>(0x800706BAu);
 // values with the high bit set, "Unknown" for anything else.
 QString TypeText(uint32_t type);
 
+// Results of ConnectShareHost.
+inline constexpr int kShareHostConnected = 0;
+inline constexpr int kShareHostFailed = 1;  // any error; the connection state is cleared
+inline constexpr int kShareHostNoServer = 2;
+
 // The program's only contact with a file server's share table.
 class ShareService {
  public:
   virtual ~ShareService() = default;
 
-  // 0 connected; 1 any error (state cleared); 2 no server name (after an
-  // empty server was replaced by the computer name and that is empty too).
+  // kShareHostConnected, kShareHostFailed, or kShareHostNoServer when the
+  // server is empty and so is the computer name that replaces it.
   virtual int ConnectShareHost(const QString& server, const QString& domain, const QString& user,
                                const QString& password) = 0;
   virtual void DisconnectShareHost() = 0;

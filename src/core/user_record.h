@@ -12,6 +12,8 @@ namespace quill {
 class UserRecord {
  public:
   static constexpr int kFieldCount = 6;
+  // The fields by their place on the line.
+  enum Field { FirstName = 1, LastName, Description, Department, Duty, Telephone };
 
   UserRecord() = default;
   explicit UserRecord(const QString& line);
@@ -23,12 +25,12 @@ class UserRecord {
   QString field(int n) const { return has(n) ? m_fields.at(n - 1) : QString(); }
   int fieldCount() const { return static_cast<int>(m_fields.size()); }
 
-  QString firstName() const { return field(1); }
-  QString lastName() const { return field(2); }
-  QString description() const { return field(3); }
-  QString department() const { return field(4); }
-  QString duty() const { return field(5); }
-  QString telephone() const { return field(6); }
+  QString firstName() const { return field(FirstName); }
+  QString lastName() const { return field(LastName); }
+  QString description() const { return field(Description); }
+  QString department() const { return field(Department); }
+  QString duty() const { return field(Duty); }
+  QString telephone() const { return field(Telephone); }
 
  private:
   QStringList m_fields;

@@ -19,7 +19,7 @@ std::unique_ptr<DirObject> createOu(RunContext& context, const DirObject& parent
 
 }  // namespace
 
-bool CreateOUTree(RunContext& context) {
+TargetOUs CreateOUTree(RunContext& context) {
   PendingError err;
   DirectoryService& dir = context.directory;
   std::unique_ptr<DirObject> root =
@@ -28,26 +28,26 @@ bool CreateOUTree(RunContext& context) {
   if (root) top = createOu(context, *root, QStringLiteral("OU=OU's"), err);
   if (err.number() == kErrAccessDenied) {
     context.host.inform(QStringLiteral("Error. Access denied."), MsgIcon::Critical);
-    return true;
+    return TargetOUs::Abort;
   }
   // The children are made by DN, so they land under an OU=OU's left from an
   // earlier run just as under a new one; each that exists stays unchanged.
-  if (!top) return false;
+  if (!top) return TargetOUs::Ready;
   for (const char* name : {"OU=Users", "OU=Groups", "OU=GPO's", "OU=Computers"}) {
     PendingError ignored;
     createOu(context, *top, QString::fromLatin1(name), ignored);
   }
-  return false;
+  return TargetOUs::Ready;
 }
 
-bool PrepareTargetOUs(RunContext& context) {
+TargetOUs PrepareTargetOUs(RunContext& context) {
   const RunOptions o = context.options();
   const DomainStrings& d = context.domain;
   if (o.chk_CreateFullTree) {
-    if (CreateOUTree(context)) {
+    if (CreateOUTree(context) == TargetOUs::Abort) {
       context.host.inform(QStringLiteral("Unable to create ou tree. Aborting."), MsgIcon::None);
       context.counters.ErrorsOccurred = true;
-      return true;
+      return TargetOUs::Abort;
     }
     context.usersOuPath = d.LdapPrefix + QStringLiteral("OU=Users,OU=OU's") + d.DomainDnSuffix;
     context.groupsOuPath = d.LdapPrefix + QStringLiteral("OU=Groups,OU=OU's") + d.DomainDnSuffix;
@@ -60,7 +60,7 @@ bool PrepareTargetOUs(RunContext& context) {
       context.groupsOuPath.size() >= prefix ? context.groupsOuPath.mid(prefix) : QString();
   context.usersOuDn =
       context.usersOuPath.size() >= prefix ? context.usersOuPath.mid(prefix) : QString();
-  return false;
+  return TargetOUs::Ready;
 }
 
 int CreateDepartmentOU(RunContext& context, const DirObject& parent, const QString& name) {

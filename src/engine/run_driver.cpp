@@ -50,7 +50,8 @@ class Run {
   Verdict handle(const StepFailure& failure);
   RunOutcome stopByUser();
   RunOutcome endEarly();
-  std::optional<StepFailure> need(const UserRecord& person, std::initializer_list<int> fields);
+  std::optional<StepFailure> need(const UserRecord& person,
+                                  std::initializer_list<UserRecord::Field> fields);
   std::optional<StepFailure> bind(std::unique_ptr<DirObject>& slot, QString& boundPath,
                                   const QString& path);
 
@@ -103,8 +104,9 @@ RunOutcome Run::endEarly() {
   return RunOutcome::EndedEarly;
 }
 
-std::optional<StepFailure> Run::need(const UserRecord& person, std::initializer_list<int> fields) {
-  for (int n : fields) {
+std::optional<StepFailure> Run::need(const UserRecord& person,
+                                     std::initializer_list<UserRecord::Field> fields) {
+  for (UserRecord::Field n : fields) {
     if (!person.has(n)) {
       return StepFailure{kErrSubscriptOutOfRange, QString::fromLatin1(kMissingFieldDescription)};
     }
@@ -144,7 +146,9 @@ RunOutcome Run::go() {
 
   QString folder;
   QString fileName;
-  m_ctx.log.OpenRunLog(false, true, true, folder, fileName, 0);
+  // Every run: date and time on each line, the log in the current folder under
+  // the program's name, the default size limit.
+  m_ctx.log.OpenRunLog({.IncludeDate = true, .IncludeTime = true}, folder, fileName, 0);
 
   const int validation = ValidateRunOptions(m_ctx);
   if (validation != kValidationOk) {
@@ -155,7 +159,7 @@ RunOutcome Run::go() {
   o = m_ctx.options();
   if (o.chk_CreateFullTree || o.chk_CreateOUs || o.chk_CreateDep || o.chk_CreateDuty ||
       o.chk_CreateUsers) {
-    if (PrepareTargetOUs(m_ctx)) {
+    if (PrepareTargetOUs(m_ctx) == TargetOUs::Abort) {
       m_host.setBusy(false);
       return RunOutcome::EndedEarly;
     }
@@ -229,7 +233,7 @@ Run::Verdict Run::personSteps(const UserRecord& person) {
   QString leadName;
   QString trailName;
 
-  if (auto failure = need(person, {1, 2})) {
+  if (auto failure = need(person, {UserRecord::FirstName, UserRecord::LastName})) {
     if (handle(*failure) == Verdict::Stop) return Verdict::Stop;
   } else {
     const bool lastFirst = m_ctx.patterns.LastNameFirst;
@@ -252,7 +256,7 @@ Run::Verdict Run::departmentStep(const UserRecord& person) {
         o.opt_PrivateDirsLocation == kPrivateDirsPerDepartment)) {
     return Verdict::Continue;
   }
-  if (auto failure = need(person, {4})) return handle(*failure);
+  if (auto failure = need(person, {UserRecord::Department})) return handle(*failure);
   const QString department = person.department();
 
   if (o.chk_CreateOUs) {
@@ -281,8 +285,13 @@ Run::Verdict Run::accountStep(const UserRecord& person, const QString& leadName,
   m_ctx.counters.UserFailed = true;
 
   const bool inDepartmentOu = !o.chk_UsersOnSpecificOU && (o.chk_CreateFullTree || o.chk_CreateOUs);
-  if (auto failure = need(person, inDepartmentOu ? std::initializer_list<int>{1, 2, 3, 4, 6}
-                                                 : std::initializer_list<int>{1, 2, 3, 6})) {
+  using F = UserRecord::Field;
+  if (auto failure =
+          need(person, inDepartmentOu
+                           ? std::initializer_list<F>{F::FirstName, F::LastName, F::Description,
+                                                      F::Department, F::Telephone}
+                           : std::initializer_list<F>{F::FirstName, F::LastName, F::Description,
+                                                      F::Telephone})) {
     return handle(*failure);
   }
 
@@ -329,9 +338,10 @@ Run::Verdict Run::groupStep(const UserRecord& person, const QString& userDn) {
   if (!o.chk_CreateDep && !o.chk_CreateDuty) return Verdict::Continue;
   // The field lists are built inside the call: an initializer_list kept in a
   // variable would point at an array that no longer exists when need() reads it.
-  const int groupField = o.chk_CreateDep ? 4 : 5;
-  if (auto failure =
-          o.chk_CreateDep && o.chk_CreateDuty ? need(person, {4, 5}) : need(person, {groupField})) {
+  const UserRecord::Field groupField = o.chk_CreateDep ? UserRecord::Department : UserRecord::Duty;
+  if (auto failure = o.chk_CreateDep && o.chk_CreateDuty
+                         ? need(person, {UserRecord::Department, UserRecord::Duty})
+                         : need(person, {groupField})) {
     return handle(*failure);
   }
 

@@ -16,7 +16,6 @@ namespace quill {
 
 namespace {
 
-constexpr int kDefaultMaxSizeKB = 1024;
 constexpr int kComputerNameLength = 31;
 constexpr QLatin1String kSeparator(", ");
 
@@ -26,12 +25,11 @@ RunLog::RunLog(Clock clock) : m_clock(std::move(clock)) {
   if (!m_clock) m_clock = [] { return QDateTime::currentDateTime(); };
 }
 
-int RunLog::OpenRunLog(bool includeComputerName, bool includeDate, bool includeTime,
-                       QString& folder, QString& fileName, int maxSizeKB) {
+int RunLog::OpenRunLog(LogPrefixes prefixes, QString& folder, QString& fileName, int maxSizeKB) {
   if (!m_periodStart.isValid()) m_periodStart = m_clock();
 
   int result = 0;
-  if (includeComputerName) {
+  if (prefixes.IncludeComputerName) {
     m_computerName = QSysInfo::machineHostName().left(kComputerNameLength);
     if (m_computerName.isEmpty()) result = 1;
   }
@@ -42,10 +40,8 @@ int RunLog::OpenRunLog(bool includeComputerName, bool includeDate, bool includeT
   m_path = folder + separator + fileName;
 
   // A limit of 0 or less would rotate after every line; take the default.
-  m_maxSizeKB = maxSizeKB > 0 ? maxSizeKB : kDefaultMaxSizeKB;
-  m_includeComputerName = includeComputerName;
-  m_includeDate = includeDate;
-  m_includeTime = includeTime;
+  m_maxSizeKB = maxSizeKB > 0 ? maxSizeKB : kDefaultLogSizeKB;
+  m_prefixes = prefixes;
   return result;
 }
 
@@ -53,9 +49,11 @@ QString RunLog::linePrefix() const {
   const QDateTime now = m_clock();
   const QLocale locale = QLocale::system();
   QString prefix;
-  if (m_includeComputerName) prefix += m_computerName + kSeparator;
-  if (m_includeDate) prefix += locale.toString(now.date(), QLocale::ShortFormat) + kSeparator;
-  if (m_includeTime) prefix += locale.toString(now.time(), QLocale::ShortFormat) + kSeparator;
+  if (m_prefixes.IncludeComputerName) prefix += m_computerName + kSeparator;
+  if (m_prefixes.IncludeDate)
+    prefix += locale.toString(now.date(), QLocale::ShortFormat) + kSeparator;
+  if (m_prefixes.IncludeTime)
+    prefix += locale.toString(now.time(), QLocale::ShortFormat) + kSeparator;
   return prefix;
 }
 

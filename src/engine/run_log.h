@@ -8,6 +8,16 @@ namespace quill {
 
 class UncFileSystem;
 
+// What each log line begins with, in this order, each followed by ", ".
+struct LogPrefixes {
+  bool IncludeComputerName = false;
+  bool IncludeDate = false;
+  bool IncludeTime = false;
+};
+
+// The size limit OpenRunLog takes when given 0.
+inline constexpr int kDefaultLogSizeKB = 1024;
+
 // The run log: one text file that collects every line of every run since the
 // program started. Each line is appended and the file closed at once, so a
 // line is on disk when WriteLogLine returns. One instance lives for the whole program.
@@ -22,8 +32,7 @@ class RunLog {
   // empty fileName the executable's name + ".log" (both written back to the
   // caller's variables). maxSizeKB 0 means 1024. Returns 1 when the computer
   // name was asked for and could not be read, else 0.
-  int OpenRunLog(bool includeComputerName, bool includeDate, bool includeTime, QString& folder,
-                 QString& fileName, int maxSizeKB);
+  int OpenRunLog(LogPrefixes prefixes, QString& folder, QString& fileName, int maxSizeKB);
 
   // Appends prefix + message as one line (CR LF, UTF-8), then RotateRunLog.
   // Returns false when the file could not be written; the caller goes on.
@@ -53,10 +62,8 @@ class RunLog {
  private:
   Clock m_clock;
   QString m_path;
-  bool m_includeComputerName = false;
-  bool m_includeDate = false;
-  bool m_includeTime = false;
-  qint32 m_maxSizeKB = 1024;
+  LogPrefixes m_prefixes;
+  qint32 m_maxSizeKB = kDefaultLogSizeKB;
   QDateTime m_periodStart;
   QString m_computerName;
 };

@@ -1,7 +1,5 @@
 #include "gui/help_texts.h"
 
-#include <array>
-
 namespace quill {
 
 namespace {
@@ -10,12 +8,12 @@ const QLatin1String kNewLine("\r\n");
 
 }  // namespace
 
-QString helpText(int number) {
+QString helpText(HelpTopic topic) {
   // Lines are separated by CR LF, as the help box shows them; leading blanks
   // belong to the line.
-  static const std::array<QString, kHelpTextCount> texts = {
-      // H1
-      QStringLiteral(
+  switch (topic) {
+    case HelpTopic::FullTree:
+      return QStringLiteral(
           "Automatically create a fully functional domain. This option will create the following:"
           "\r\n"
           "1)  An OU for each department."
@@ -40,23 +38,25 @@ QString helpText(int number) {
           "4)  A global security group for each duty, located in 'Groups' OU. This group will be "
           "nested in it's corresponding department group"
           "\r\n"
-          "The domain must be a native-mode windows 2000 or windows 2003 domain"),
-      // H2
-      QStringLiteral("Do not create a seperate OU for each department, instead, create a common OU "
-                     "for all users."),
-      // H3
-      QStringLiteral("If this checkbox is selected and 'Create duty groups' is not selected then:"
-                     "\r\n"
-                     "   Each user will be a direct member of his department group."
-                     "\r\n"
-                     "if this checkbox is selected along with 'Create duty groups' then:"
-                     "\r\n"
-                     "   Each user will be a direct member of his duty group, which will be nested "
-                     "in the corresponding department group."
-                     "\r\n"
-                     "If this option is selected, an OU for the group account must be specified."),
-      // H4
-      QStringLiteral(
+          "The domain must be a native-mode windows 2000 or windows 2003 domain");
+    case HelpTopic::DepartmentOUs:
+      return QStringLiteral(
+          "Do not create a seperate OU for each department, instead, create a common OU "
+          "for all users.");
+    case HelpTopic::DepartmentGroups:
+      return QStringLiteral(
+          "If this checkbox is selected and 'Create duty groups' is not selected then:"
+          "\r\n"
+          "   Each user will be a direct member of his department group."
+          "\r\n"
+          "if this checkbox is selected along with 'Create duty groups' then:"
+          "\r\n"
+          "   Each user will be a direct member of his duty group, which will be nested "
+          "in the corresponding department group."
+          "\r\n"
+          "If this option is selected, an OU for the group account must be specified.");
+    case HelpTopic::DutyGroups:
+      return QStringLiteral(
           "If this checkbox is selected and 'Create department groups' is not selected then:"
           "\r\n"
           "   Each user will be a member of his duty group."
@@ -66,59 +66,65 @@ QString helpText(int number) {
           "   Each user will be a direct member of his duty group, which will be nested in the "
           "corresponding department group."
           "\r\n"
-          "If this option is selected, an OU for the group account must be specified."),
-      // H5
-      QStringLiteral("If this checkbox is selected then:"
-                     "\r\n"
-                     "   The user accounts will be created in the OU specified."
-                     "\r\n"
-                     "If this checkbox is not selected then:"
-                     "\r\n"
-                     "   User accounts will not be created, but groups, OU's and directories will "
-                     "be created if selected."),
-      // H6
-      QStringLiteral("If this checkbox is selected, Users will be created in the specified OU "
-                     "rather then in the corresponding department OU."),
-      // H7
-      QStringLiteral("Select this checkbox to save E-Mail field information for each user."
-                     "\r\n"
-                     "The E-Mail field will be created in the form of username@email_domain."
-                     "\r\n"
-                     "An E-Mail domain must be specified."),
-      // H8
-      QStringLiteral("Creates a shared folder/s to be used for storing user's home directories."),
-      // H9
-      QStringLiteral("Specifies whether to create a single shared folder intended to store all "
-                     "users' home directories or a sperate shared folder for each department"),
-      // H10
-      QStringLiteral("Creates a public folder, intented to be shared among all users"),
-      // H11
-      QStringLiteral("Creates a seperate shared folder for each department."),
-      // H12
-      QStringLiteral("Browse for file..."),
-      // H13
-      QStringLiteral("Browse for OU..."),
-      // H14
-      QStringLiteral("Click to select username pattern. i.e. How the user name will be calculated."
-                     "\r\n"
-                     "Smaple : James Bond will be JBond or JamesB..."),
-      // H15
-      QStringLiteral("Enter path for the CSV file created by Users_list.xls."),
-      // H16
-      QStringLiteral("LDAP path to the OU where all OU's will be created."),
-      // H17
-      QStringLiteral("LDAP Path to the OU in which all groups will be created."),
-      // H18
-      QStringLiteral("Enter root path for public / private folders."),
-      // H19
-      QStringLiteral("Enter fully qualified domain name. Sample: example.test"),
-      // H20
-      QStringLiteral("Initial password for the newly created users. Password must be confirmed."),
-      // H21
-      QString(),
-  };
-  if (number < 1 || number > kHelpTextCount) return QString();
-  return texts[static_cast<size_t>(number - 1)];
+          "If this option is selected, an OU for the group account must be specified.");
+    case HelpTopic::CreateUsers:
+      return QStringLiteral(
+          "If this checkbox is selected then:"
+          "\r\n"
+          "   The user accounts will be created in the OU specified."
+          "\r\n"
+          "If this checkbox is not selected then:"
+          "\r\n"
+          "   User accounts will not be created, but groups, OU's and directories will "
+          "be created if selected.");
+    case HelpTopic::FlatUsersOU:
+      return QStringLiteral(
+          "If this checkbox is selected, Users will be created in the specified OU "
+          "rather then in the corresponding department OU.");
+    case HelpTopic::EmailDomain:
+      return QStringLiteral(
+          "Select this checkbox to save E-Mail field information for each user."
+          "\r\n"
+          "The E-Mail field will be created in the form of username@email_domain."
+          "\r\n"
+          "An E-Mail domain must be specified.");
+    case HelpTopic::PrivateFolders:
+      return QStringLiteral(
+          "Creates a shared folder/s to be used for storing user's home directories.");
+    case HelpTopic::PrivateLocation:
+      return QStringLiteral(
+          "Specifies whether to create a single shared folder intended to store all "
+          "users' home directories or a sperate shared folder for each department");
+    case HelpTopic::SinglePublic:
+      return QStringLiteral("Creates a public folder, intented to be shared among all users");
+    case HelpTopic::DepartmentPublic:
+      return QStringLiteral("Creates a seperate shared folder for each department.");
+    case HelpTopic::BrowseFile:
+      return QStringLiteral("Browse for file...");
+    case HelpTopic::BrowseOU:
+      return QStringLiteral("Browse for OU...");
+    case HelpTopic::NamePattern:
+      return QStringLiteral(
+          "Click to select username pattern. i.e. How the user name will be calculated."
+          "\r\n"
+          "Smaple : James Bond will be JBond or JamesB...");
+    case HelpTopic::CsvFile:
+      return QStringLiteral("Enter path for the CSV file created by Users_list.xls.");
+    case HelpTopic::DepartmentOUPath:
+      return QStringLiteral("LDAP path to the OU where all OU's will be created.");
+    case HelpTopic::GroupsOUPath:
+      return QStringLiteral("LDAP Path to the OU in which all groups will be created.");
+    case HelpTopic::FolderRoot:
+      return QStringLiteral("Enter root path for public / private folders.");
+    case HelpTopic::Domain:
+      return QStringLiteral("Enter fully qualified domain name. Sample: example.test");
+    case HelpTopic::Password:
+      return QStringLiteral(
+          "Initial password for the newly created users. Password must be confirmed.");
+    case HelpTopic::Clear:
+      return QString();
+  }
+  return QString();
 }
 
 QString disclaimerText() {

@@ -4,12 +4,33 @@
 
 namespace quill {
 
-inline constexpr int kHelpTextCount = 21;
+// What a text of the main window's help box explains.
+enum class HelpTopic {
+  FullTree = 1,
+  DepartmentOUs,
+  DepartmentGroups,
+  DutyGroups,
+  CreateUsers,
+  FlatUsersOU,
+  EmailDomain,
+  PrivateFolders,
+  PrivateLocation,
+  SinglePublic,
+  DepartmentPublic,
+  BrowseFile,
+  BrowseOU,
+  NamePattern,
+  CsvFile,
+  DepartmentOUPath,
+  GroupsOUPath,
+  FolderRoot,
+  Domain,
+  Password,
+  Clear,  // the empty text, which clears the box
+};
 
-// Help text number (1 to 21) of the main window's help box; lines are
-// separated by "\r\n". Number 21 is the empty text that clears the box; a
-// number out of range gives the empty text too.
-QString helpText(int number);
+// The help text of topic; lines are separated by "\r\n".
+QString helpText(HelpTopic topic);
 
 // The start-up disclaimer: "Disclaimer:", CR LF, three sentences.
 QString disclaimerText();

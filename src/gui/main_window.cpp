@@ -63,36 +63,36 @@ void MainWindow::connectHandlers() {
 
   // Context help and the focus handlers of the text boxes.
   m_help = new ContextHelp([this](const QString& text) { setHelp(text); }, this);
-  const auto pointer = [this](QWidget* control, int text) {
+  const auto pointer = [this](QWidget* control, HelpTopic text) {
     m_help->onPointer(control, helpText(text));
   };
-  pointer(c.chk_CreateFullTree, 1);
-  pointer(c.chk_CreateOUs, 2);
-  pointer(c.chk_CreateDep, 3);
-  pointer(c.chk_CreateDuty, 4);
-  pointer(c.chk_CreateUsers, 5);
-  pointer(c.chk_UsersOnSpecificOU, 6);
-  pointer(c.txt_UsersOU, 6);
-  pointer(c.chk_EmailDomain, 7);
-  pointer(c.txt_EmailDomain, 7);
-  pointer(c.chk_PrivDir, 8);
-  pointer(c.opt_PrivateDirsLocation[0], 9);
-  pointer(c.opt_PrivateDirsLocation[1], 9);
-  pointer(c.chk_PubDirSingle, 10);
-  m_help->onButtonRelease(c.chk_PubDirDep, helpText(11));
-  pointer(c.cmd_Browse4CSV, 12);
-  pointer(c.cmd_Browse4FullFS, 12);
-  pointer(c.cmd_GroupsOUBrowse, 13);
-  pointer(c.cmd_UsersOUBrowse, 13);
-  pointer(c.cmd_Browse4UsersOU, 13);
-  pointer(c.cmd_userNamePat, 14);
-  pointer(c.txt_CSVFile, 15);
-  pointer(c.txt_DepartmentOU, 16);
-  pointer(c.txt_GroupsOU, 17);
-  pointer(c.txt_DirRoot, 18);
-  pointer(c.txt_Domain, 19);
-  pointer(c.txt_Password[0], 20);
-  pointer(c.txt_Password[1], 20);
+  pointer(c.chk_CreateFullTree, HelpTopic::FullTree);
+  pointer(c.chk_CreateOUs, HelpTopic::DepartmentOUs);
+  pointer(c.chk_CreateDep, HelpTopic::DepartmentGroups);
+  pointer(c.chk_CreateDuty, HelpTopic::DutyGroups);
+  pointer(c.chk_CreateUsers, HelpTopic::CreateUsers);
+  pointer(c.chk_UsersOnSpecificOU, HelpTopic::FlatUsersOU);
+  pointer(c.txt_UsersOU, HelpTopic::FlatUsersOU);
+  pointer(c.chk_EmailDomain, HelpTopic::EmailDomain);
+  pointer(c.txt_EmailDomain, HelpTopic::EmailDomain);
+  pointer(c.chk_PrivDir, HelpTopic::PrivateFolders);
+  pointer(c.opt_PrivateDirsLocation[0], HelpTopic::PrivateLocation);
+  pointer(c.opt_PrivateDirsLocation[1], HelpTopic::PrivateLocation);
+  pointer(c.chk_PubDirSingle, HelpTopic::SinglePublic);
+  m_help->onButtonRelease(c.chk_PubDirDep, helpText(HelpTopic::DepartmentPublic));
+  pointer(c.cmd_Browse4CSV, HelpTopic::BrowseFile);
+  pointer(c.cmd_Browse4FullFS, HelpTopic::BrowseFile);
+  pointer(c.cmd_GroupsOUBrowse, HelpTopic::BrowseOU);
+  pointer(c.cmd_UsersOUBrowse, HelpTopic::BrowseOU);
+  pointer(c.cmd_Browse4UsersOU, HelpTopic::BrowseOU);
+  pointer(c.cmd_userNamePat, HelpTopic::NamePattern);
+  pointer(c.txt_CSVFile, HelpTopic::CsvFile);
+  pointer(c.txt_DepartmentOU, HelpTopic::DepartmentOUPath);
+  pointer(c.txt_GroupsOU, HelpTopic::GroupsOUPath);
+  pointer(c.txt_DirRoot, HelpTopic::FolderRoot);
+  pointer(c.txt_Domain, HelpTopic::Domain);
+  pointer(c.txt_Password[0], HelpTopic::Password);
+  pointer(c.txt_Password[1], HelpTopic::Password);
   m_help->clearOverFreeArea(c.Frame1, true);
   m_help->clearOverFreeArea(c.Frame2, false);
   for (QLineEdit* box : {c.txt_CSVFile, c.txt_DirRoot, c.txt_Domain, c.txt_EmailDomain,

@@ -11,6 +11,8 @@
 #include "engine/run_driver.h"
 
 class QCheckBox;
+class QGridLayout;
+class QHBoxLayout;
 class QColor;
 class QGroupBox;
 class QLabel;
@@ -152,12 +154,12 @@ class MainWindow : public QWidget, public RunHost {
   void cmd_userNamePat_Click();
 
   // The option rules; each also runs when code changes its box's state.
-  void chk_CreateFullTree_Click();     // R1
-  void chk_CreateOUs_Click();          // R2
-  void chk_CreateDep_Click();          // R3 (the duty box runs it too)
-  void chk_CreateUsers_Click();        // R4
-  void chk_UsersOnSpecificOU_Click();  // R5
-  void chk_PrivDir_Click();            // R6, then UpdateFolderOptions
+  void chk_CreateFullTree_Click();
+  void chk_CreateOUs_Click();
+  void chk_CreateDep_Click();  // the duty box runs it too
+  void chk_CreateUsers_Click();
+  void chk_UsersOnSpecificOU_Click();
+  void chk_PrivDir_Click();  // then UpdateFolderOptions
   void UpdateFolderOptions();
 
   // Shows preview picture number beside the window.
@@ -169,6 +171,13 @@ class MainWindow : public QWidget, public RunHost {
 
  private:
   void buildControls();
+  // The pieces of the window, top to bottom; each fills its controls into m_ui.
+  QHBoxLayout* buildTopRow();
+  QGridLayout* buildDirectoryFrame();
+  QGridLayout* buildFolderFrame();
+  // One caption column for both frames, so their boxes line up.
+  void alignCaptions(QGridLayout* directoryGrid, QGridLayout* folderGrid);
+  QHBoxLayout* buildBottom();
   void connectHandlers();
   void loadStartupState();
   void applyOptions(const RunOptions& options);

@@ -73,10 +73,23 @@ void keepPlaceWhenHidden(std::initializer_list<QWidget*> widgets) {
 }  // namespace
 
 void MainWindow::buildControls() {
-  MainWindowControls& c = m_ui;
   auto* outer = new QVBoxLayout(this);
+  outer->addLayout(buildTopRow());
+  QGridLayout* directoryGrid = buildDirectoryFrame();
+  outer->addWidget(m_ui.Frame1);
+  QGridLayout* folderGrid = buildFolderFrame();
+  outer->addWidget(m_ui.Frame2);
+  alignCaptions(directoryGrid, folderGrid);
+  outer->addLayout(buildBottom(), 1);
 
-  // Top row: domain and user list.
+  m_ui.Timer1 = named(new QTimer(this), "Timer1");
+  m_ui.Timer1->setSingleShot(true);
+  m_ui.Timer1->setInterval(5000);
+}
+
+QHBoxLayout* MainWindow::buildTopRow() {
+  MainWindowControls& c = m_ui;
+  // Domain and user list.
   auto* top = new QHBoxLayout;
   c.Domain = label(this, "Domain", QStringLiteral("Domain:"));
   c.txt_Domain = named(new QLineEdit(this), "txt_Domain");
@@ -90,8 +103,11 @@ void MainWindow::buildControls() {
   top->addWidget(c.Label1);
   top->addWidget(c.txt_CSVFile, 3);
   top->addWidget(c.cmd_Browse4CSV);
-  outer->addLayout(top);
+  return top;
+}
 
+QGridLayout* MainWindow::buildDirectoryFrame() {
+  MainWindowControls& c = m_ui;
   // Frame1: the directory options. Column 0 holds the captions, column 1
   // the boxes and column 2 their browse buttons.
   c.Frame1 = named(new QGroupBox(QStringLiteral(" Active Directory Options "), this), "Frame1");
@@ -157,8 +173,12 @@ void MainWindow::buildControls() {
   g1->addWidget(c.chk_EmailDomain, 8, 0);
   g1->addWidget(c.txt_EmailDomain, 8, 1);
   g1->setColumnStretch(1, 1);
-  outer->addWidget(c.Frame1);
 
+  return g1;
+}
+
+QGridLayout* MainWindow::buildFolderFrame() {
+  MainWindowControls& c = m_ui;
   // Frame2: the folder options.
   c.Frame2 = named(new QGroupBox(QStringLiteral(" Directories Tree "), this), "Frame2");
   QWidget* f2 = c.Frame2;
@@ -195,8 +215,12 @@ void MainWindow::buildControls() {
   }
   g2->addWidget(c.chk_HiddenShares, 6, 0, 1, 3);
   g2->setColumnStretch(1, 1);
-  outer->addWidget(c.Frame2);
 
+  return g2;
+}
+
+void MainWindow::alignCaptions(QGridLayout* g1, QGridLayout* g2) {
+  MainWindowControls& c = m_ui;
   // The leaders share one caption column in both frames, as wide as the
   // widest caption that must not be cut.
   for (QWidget* w :
@@ -205,7 +229,7 @@ void MainWindow::buildControls() {
     makeLeader(w);
   }
   const int captionWidth =
-      std::max({c.chk_CreateOUs->sizeHint().width(), groupsBlock->sizeHint().width(),
+      std::max({c.chk_CreateOUs->sizeHint().width(), g1->itemAtPosition(2, 0)->sizeHint().width(),
                 c.chk_CreateFullTree->sizeHint().width()});
   g1->setColumnMinimumWidth(0, captionWidth);
   g2->setColumnMinimumWidth(0, captionWidth);
@@ -215,7 +239,10 @@ void MainWindow::buildControls() {
                        c.txt_UsersOU, c.cmd_Browse4UsersOU, c.Label2, c.Label4, c.txt_Password[0],
                        c.txt_Password[1], c.chk_EmailDomain, c.txt_EmailDomain, c.txt_DirRoot,
                        c.cmd_Browse4FullFS, c.chk_HiddenShares});
+}
 
+QHBoxLayout* MainWindow::buildBottom() {
+  MainWindowControls& c = m_ui;
   // Bottom: help box and status line on the left, logo and commands on the
   // right.
   auto* bottom = new QHBoxLayout;
@@ -264,11 +291,7 @@ void MainWindow::buildControls() {
   right->addWidget(c.cmd_GO);
   bottom->addLayout(left, 1);
   bottom->addLayout(right);
-  outer->addLayout(bottom, 1);
-
-  c.Timer1 = named(new QTimer(this), "Timer1");
-  c.Timer1->setSingleShot(true);
-  c.Timer1->setInterval(5000);
+  return bottom;
 }
 
 }  // namespace quill

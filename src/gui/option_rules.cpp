@@ -44,7 +44,7 @@ void MainWindow::runRuleOf(QCheckBox* box) {
   }
 }
 
-// R1: in full-tree mode the four options are checked and locked and no OU
+// In full-tree mode the four options are checked and locked and no OU
 // needs to be chosen; otherwise they are free and every OU row shows.
 void MainWindow::chk_CreateFullTree_Click() {
   const MainWindowControls& c = m_ui;
@@ -63,7 +63,7 @@ void MainWindow::chk_CreateFullTree_Click() {
               show);
 }
 
-// R2: the department OU location shows with its box; users without
+// The department OU location shows with its box; users without
 // department OUs need the single users OU.
 void MainWindow::chk_CreateOUs_Click() {
   const MainWindowControls& c = m_ui;
@@ -76,14 +76,14 @@ void MainWindow::chk_CreateOUs_Click() {
   }
 }
 
-// R3: the groups OU row shows while either group box is checked.
+// The groups OU row shows while either group box is checked.
 void MainWindow::chk_CreateDep_Click() {
   const MainWindowControls& c = m_ui;
   showWidgets({c.Label3, c.Label5, c.txt_GroupsOU, c.cmd_GroupsOUBrowse},
               c.chk_CreateDep->isChecked() || c.chk_CreateDuty->isChecked());
 }
 
-// R4: the user rows follow "Create users".
+// The user rows follow "Create users".
 void MainWindow::chk_CreateUsers_Click() {
   const MainWindowControls& c = m_ui;
   const bool show = c.chk_CreateUsers->isChecked();
@@ -98,7 +98,7 @@ void MainWindow::chk_CreateUsers_Click() {
   }
 }
 
-// R5: the single users OU row follows its box; with users wanted and
+// The single users OU row follows its box; with users wanted and
 // neither the full tree nor department OUs, the department OUs come back.
 void MainWindow::chk_UsersOnSpecificOU_Click() {
   const MainWindowControls& c = m_ui;
@@ -111,7 +111,7 @@ void MainWindow::chk_UsersOnSpecificOU_Click() {
   }
 }
 
-// R6, then the folder root row.
+// The private folder locations follow their box, then the folder root row.
 void MainWindow::chk_PrivDir_Click() {
   const MainWindowControls& c = m_ui;
   for (QRadioButton* option : c.opt_PrivateDirsLocation) {

@@ -169,8 +169,8 @@ void LdapDirectory::SetInfo(DirObject& obj, PendingError& err) {
     }
     dropIfBroken(conn);
   }
-  // The password text itself is shared with the caller, which uses it for the
-  // next account; what is wiped here are the buffers made to send it.
+  // The password text itself stays with the caller, which uses it for the
+  // next account; modifyEntry wipes the buffers it made to send it.
 }
 
 void LdapDirectory::createEntry(LdapConnection* conn, DirObject& obj, DirObject& changes,

@@ -139,9 +139,9 @@ int NetApiShareService::ConnectShareHost(const QString& server, const QString& d
                                          const QString& user, const QString& password) {
   DisconnectShareHost();
   const QString host = hostFor(server);
-  if (host.isEmpty()) return 2;
-  if (m_context == nullptr || !applyCredentials(domain, user, password)) return 1;
-  if (!hostAnswers(host)) return 1;
+  if (host.isEmpty()) return kShareHostNoServer;
+  if (m_context == nullptr || !applyCredentials(domain, user, password)) return kShareHostFailed;
+  if (!hostAnswers(host)) return kShareHostFailed;
   // The share names (level 0) prove the server's share table answers as
   // this account. (NetServerGetInfo is answered locally for this machine's
   // own addresses, without ever asking the server.)
@@ -153,10 +153,10 @@ int NetApiShareService::ConnectShareHost(const QString& server, const QString& d
   const uint32_t status = statusOf(NetShareEnum(host.toUtf8().constData(), kNamesLevel, &buffer,
                                                 kPreferAllEntries, &read, &total, &resume));
   if (buffer != nullptr) NetApiBufferFree(buffer);
-  if (status != 0 && status != ERROR_MORE_DATA) return 1;
+  if (status != 0 && status != ERROR_MORE_DATA) return kShareHostFailed;
   m_connected = true;
   m_connectedServer = serverName(server);
-  return 0;
+  return kShareHostConnected;
 }
 
 void NetApiShareService::DisconnectShareHost() {
@@ -171,7 +171,8 @@ int NetApiShareService::EnumShares(const QString& server, const QString& domain,
                                      server.compare(m_connectedServer, Qt::CaseInsensitive) == 0);
   const QString target = reuse ? m_connectedServer : server;
   if (!reuse) {
-    if (const int result = ConnectShareHost(server, domain, user, password); result != 0) {
+    if (const int result = ConnectShareHost(server, domain, user, password);
+        result != kShareHostConnected) {
       return result;
     }
   }

@@ -168,9 +168,9 @@ int SandboxShareService::resolveServer(const QString& server, QString* folder) c
   QString name = server;
   if (name.isEmpty()) name = qEnvironmentVariable("computername");
   if (name.isEmpty()) name = QSysInfo::machineHostName();
-  if (name.isEmpty()) return 2;
+  if (name.isEmpty()) return kShareHostNoServer;
   *folder = serverFolder(name);
-  return folder->isEmpty() ? 1 : 0;
+  return folder->isEmpty() ? kShareHostFailed : kShareHostConnected;
 }
 
 int SandboxShareService::ConnectShareHost(const QString& server, const QString& domain,
@@ -182,7 +182,7 @@ int SandboxShareService::ConnectShareHost(const QString& server, const QString& 
   DisconnectShareHost();
   QString folder;
   const int result = resolveServer(server, &folder);
-  if (result == 0) {
+  if (result == kShareHostConnected) {
     m_connectedServer = folder;
     m_connected = true;
   }
@@ -205,7 +205,7 @@ int SandboxShareService::EnumShares(const QString& server, const QString& domain
   QString folder;
   if (m_connected && (server.isEmpty() || serverFolder(server).compare(m_connectedServer) == 0)) {
     folder = m_connectedServer;
-  } else if (const int result = resolveServer(server, &folder); result != 0) {
+  } else if (const int result = resolveServer(server, &folder); result != kShareHostConnected) {
     return result;
   }
   for (const SandboxShare& share : m_shares) {
@@ -220,7 +220,7 @@ int SandboxShareService::CreateShare(const QString& server, const QString& local
                                      const QString& shareName) {
   const QString path = reduceDoubledSeparators(localPath);
   QString folder;
-  if (resolveServer(server, &folder) != 0) return kShareServerUnavailable;
+  if (resolveServer(server, &folder) != kShareHostConnected) return kShareServerUnavailable;
   if (!isValidShareName(shareName)) return kShareInvalidName;
   if (findShare(folder, shareName) != nullptr) return kShareDuplicateName;
   const QString host = hostPathFor(folder, path);

@@ -52,7 +52,7 @@ class SandboxShareService : public ShareService {
   // The folder name under serversDir of server (matched without regard to
   // case, as server names are); empty when the sandbox has no such server.
   QString serverFolder(const QString& server) const;
-  // An empty server becomes the computer name; 0, 1 or 2 as ConnectShareHost.
+  // An empty server becomes the computer name; the results of ConnectShareHost.
   int resolveServer(const QString& server, QString* folder) const;
 
   QString m_serversDir;

@@ -23,7 +23,7 @@ class OuTreeTest : public test::SandboxRun {
 };
 
 TEST_F(OuTreeTest, FullTreeBuildsTheSkeletonAndTakesItsUsersAndGroupsOus) {
-  EXPECT_FALSE(PrepareTargetOUs(ctx()));
+  EXPECT_EQ(PrepareTargetOUs(ctx()), TargetOUs::Ready);
   EXPECT_EQ(dir().childDns(kSkeleton),
             QStringList({"OU=Users," + kSkeleton, "OU=Groups," + kSkeleton, "OU=GPO's," + kSkeleton,
                          "OU=Computers," + kSkeleton}));
@@ -39,7 +39,7 @@ TEST_F(OuTreeTest, FullTreeBuildsTheSkeletonAndTakesItsUsersAndGroupsOus) {
   // A second run finds everything in place: no change, no line, no message.
   const int entries = dir().entryCount();
   ctx().usersOuPath.clear();
-  EXPECT_FALSE(PrepareTargetOUs(ctx()));
+  EXPECT_EQ(PrepareTargetOUs(ctx()), TargetOUs::Ready);
   EXPECT_EQ(dir().entryCount(), entries);
   EXPECT_EQ(ctx().usersOuPath, "LDAP://example.test/OU=Users," + kSkeleton);
   EXPECT_TRUE(lines().isEmpty());
@@ -49,14 +49,14 @@ TEST_F(OuTreeTest, FullTreeBuildsTheSkeletonAndTakesItsUsersAndGroupsOus) {
 
 TEST_F(OuTreeTest, ExistingTopOuStillGetsItsMissingChildren) {
   makeContainer("OU's");
-  EXPECT_FALSE(CreateOUTree(ctx()));
+  EXPECT_EQ(CreateOUTree(ctx()), TargetOUs::Ready);
   EXPECT_EQ(dir().childDns(kSkeleton).size(), 4);
   EXPECT_TRUE(dir().contains("OU=Computers," + kSkeleton));
 }
 
 TEST_F(OuTreeTest, AccessDeniedShowsBothMessagesInOrderAndAborts) {
   dir().setReadOnly(true);
-  EXPECT_TRUE(PrepareTargetOUs(ctx()));
+  EXPECT_EQ(PrepareTargetOUs(ctx()), TargetOUs::Abort);
   ASSERT_EQ(m_host.questions().size(), 2u);
   EXPECT_EQ(m_host.questions()[0].text, "Error. Access denied.");
   EXPECT_EQ(m_host.questions()[0].icon, MsgIcon::Critical);
@@ -83,7 +83,7 @@ TEST_F(OuTreeTest, WithoutFullTreeTheBoxesAreTakenAndCutByThePrefixLength) {
   for (const auto& c : cases) {
     options().txt_UsersOU = c.box;
     options().txt_GroupsOU = c.box;
-    EXPECT_FALSE(PrepareTargetOUs(ctx())) << c.box.toStdString();
+    EXPECT_EQ(PrepareTargetOUs(ctx()), TargetOUs::Ready) << c.box.toStdString();
     EXPECT_EQ(ctx().usersOuPath, c.box);
     EXPECT_EQ(ctx().usersOuDn, c.dn) << c.box.toStdString();
     EXPECT_EQ(ctx().groupsOuDn, c.dn) << c.box.toStdString();

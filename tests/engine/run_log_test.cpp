@@ -31,7 +31,7 @@ class RunLogTest : public ::testing::Test {
   void openPlain(RunLog& log, const QString& folderPath, int maxSizeKB) {
     QString folder = folderPath;
     QString fileName = QStringLiteral("quill.log");
-    log.OpenRunLog(false, false, false, folder, fileName, maxSizeKB);
+    log.OpenRunLog({}, folder, fileName, maxSizeKB);
   }
   static QByteArray contents(const QString& path) {
     QFile file(path);
@@ -46,11 +46,12 @@ class RunLogTest : public ::testing::Test {
 TEST_F(RunLogTest, LinesCarryThePrefixesAndEndWithCrLf) {
   QString folder = m_dir.path();
   QString fileName;
-  EXPECT_EQ(m_log.OpenRunLog(false, true, true, folder, fileName, 0), 0);
+  EXPECT_EQ(m_log.OpenRunLog({.IncludeDate = true, .IncludeTime = true}, folder, fileName, 0), 0);
   EXPECT_TRUE(fileName.endsWith(".log"));
   EXPECT_EQ(m_log.path(), m_dir.path() + "/" + fileName);
   EXPECT_TRUE(m_log.WriteLogLine(QString::fromUtf8("Creating OU: 'S\xC3\xA9'")));
-  m_log.OpenRunLog(false, true, true, folder, fileName, 0);  // a second run appends
+  m_log.OpenRunLog({.IncludeDate = true, .IncludeTime = true}, folder, fileName,
+                   0);  // a second run appends
   EXPECT_TRUE(m_log.WriteLogLine(QStringLiteral("second run")));
   const QLocale locale = QLocale::system();
   const QString prefix = locale.toString(kBegun.date(), QLocale::ShortFormat) + ", " +
@@ -61,7 +62,8 @@ TEST_F(RunLogTest, LinesCarryThePrefixesAndEndWithCrLf) {
 
   const QString host = QSysInfo::machineHostName().left(31);
   folder.clear();
-  EXPECT_EQ(m_log.OpenRunLog(true, false, false, folder, fileName, 0), host.isEmpty() ? 1 : 0);
+  EXPECT_EQ(m_log.OpenRunLog({.IncludeComputerName = true}, folder, fileName, 0),
+            host.isEmpty() ? 1 : 0);
   EXPECT_EQ(folder, QDir::currentPath());
   EXPECT_EQ(m_log.linePrefix(), host + ", ");
 }

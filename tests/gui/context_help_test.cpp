@@ -56,10 +56,12 @@ TEST_F(ContextHelpTest, PointerOverAnOptionShowsItsText) {
     QWidget* control = child<QWidget>(row.control);
     putInHelp(QStringLiteral("before"));
     sendEnter(control);
-    EXPECT_EQ(help()->toPlainText(), shown(helpText(row.text))) << row.control;
+    EXPECT_EQ(help()->toPlainText(), shown(helpText(static_cast<HelpTopic>(row.text))))
+        << row.control;
     putInHelp(QStringLiteral("a progress line"));
     sendMouseMove(control);  // moving on over it writes the text again
-    EXPECT_EQ(help()->toPlainText(), shown(helpText(row.text))) << row.control;
+    EXPECT_EQ(help()->toPlainText(), shown(helpText(static_cast<HelpTopic>(row.text))))
+        << row.control;
   }
 }
 
@@ -70,7 +72,7 @@ TEST_F(ContextHelpTest, PublicFolderPerDepartmentShowsItsTextOnlyOnButtonRelease
   sendMouseMove(box);
   EXPECT_EQ(help()->toPlainText(), QStringLiteral("before"));
   sendMouse(box, QEvent::MouseButtonRelease);
-  EXPECT_EQ(help()->toPlainText(), shown(helpText(11)));
+  EXPECT_EQ(help()->toPlainText(), shown(helpText(static_cast<HelpTopic>(11))));
 }
 
 TEST_F(ContextHelpTest, FreeAreaOfEitherFrameClearsTheBox) {
@@ -123,7 +125,7 @@ TEST_F(ContextHelpTest, ControlsWithoutHelpLeaveTheTextAlone) {
 }
 
 TEST_F(ContextHelpTest, HelpTextsKeepTheirLinesAndSample) {
-  const QStringList h1 = helpText(1).split(QStringLiteral("\r\n"));
+  const QStringList h1 = helpText(static_cast<HelpTopic>(1)).split(QStringLiteral("\r\n"));
   ASSERT_EQ(h1.size(), 12);
   const char* items[] = {"    A.  First name.",
                          "    B.  Last name.",
@@ -132,13 +134,13 @@ TEST_F(ContextHelpTest, HelpTextsKeepTheirLinesAndSample) {
                          "    E.  E-Mail address (in the form of username@domain FQDN).",
                          "    F.  Phone number."};
   for (int i = 0; i < 6; ++i) EXPECT_EQ(h1[3 + i], QString::fromLatin1(items[i])) << i;
-  EXPECT_EQ(helpText(14).split(QStringLiteral("\r\n")).value(1),
+  EXPECT_EQ(helpText(static_cast<HelpTopic>(14)).split(QStringLiteral("\r\n")).value(1),
             QStringLiteral("Smaple : James Bond will be JBond or JamesB..."));
-  EXPECT_EQ(helpText(19),
+  EXPECT_EQ(helpText(static_cast<HelpTopic>(19)),
             QStringLiteral("Enter fully qualified domain name. Sample: example.test"));
-  EXPECT_TRUE(helpText(21).isEmpty());
+  EXPECT_TRUE(helpText(static_cast<HelpTopic>(21)).isEmpty());
   // The help box shows each line of a text on a line of its own.
-  putInHelp(helpText(1));
+  putInHelp(helpText(static_cast<HelpTopic>(1)));
   EXPECT_EQ(help()->document()->blockCount(), 12);
 }
 

@@ -33,7 +33,7 @@ class SandboxRun : public ::testing::Test {
     ASSERT_NE(m_sandbox, nullptr) << error.toStdString();
     QString folder = m_tmp.path();
     QString fileName = QStringLiteral("run.log");
-    m_log.OpenRunLog(false, false, false, folder, fileName, 0);
+    m_log.OpenRunLog({}, folder, fileName, 0);
     m_ctx = std::make_unique<RunContext>(m_host, m_sandbox->directory(), m_sandbox->files(),
                                          m_sandbox->shares(), m_log, m_patterns);
     m_ctx->domain.DomainFqdn = QStringLiteral("example.test");
