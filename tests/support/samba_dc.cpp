@@ -1,158 +1,147 @@
 #include "support/samba_dc.h"
 
-#include <unistd.h>
+#include <signal.h>
 
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryFile>
+#include <QThread>
 
 namespace quill::test {
 
 std::optional<SambaDc> SambaDc::fromEnvironment(QString* why) {
-  const QString path = qEnvironmentVariable("QUILL_DC_ENV");
-  if (path.isEmpty()) {
-    *why = QStringLiteral("QUILL_DC_ENV is not set (run through ctest, or point it at env.sh)");
-    return std::nullopt;
-  }
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    *why = path + QStringLiteral(": ") + file.errorString();
-    return std::nullopt;
-  }
+  QFile file(qEnvironmentVariable("QUILL_DC_ENV"));
   SambaDc dc;
-  static const QRegularExpression line(QStringLiteral("^export (\\w+)='([^']*)'$"));
-  for (const QString& text : QString::fromUtf8(file.readAll()).split(u'\n')) {
-    const QRegularExpressionMatch m = line.match(text);
-    if (!m.hasMatch()) continue;
-    dc.m_names.append(m.captured(1));
-    dc.m_values.append(m.captured(2));
+  static const QRegularExpression line("^export (\\w+)='([^']*)'$",
+                                       QRegularExpression::MultilineOption);
+  if (file.open(QIODevice::ReadOnly)) {
+    for (auto m = line.globalMatch(QString::fromUtf8(file.readAll())); m.hasNext();) {
+      const QRegularExpressionMatch next = m.next();
+      dc.m_values[next.captured(1)] = next.captured(2);
+    }
   }
-  if (dc.host().isEmpty() || dc.value("QUILL_DC_PASSWORD_FILE").isEmpty()) {
-    *why = path + QStringLiteral(": no DC described");
-    return std::nullopt;
-  }
-  return dc;
-}
-
-QString SambaDc::value(const char* name) const {
-  const qsizetype i = m_names.indexOf(QLatin1StringView(name));
-  return i < 0 ? QString() : m_values[i];
+  if (dc.host().isEmpty()) *why = "no DC described in QUILL_DC_ENV '" + file.fileName() + "'";
+  return dc.host().isEmpty() ? std::nullopt : std::optional(dc);
 }
 
 QString SambaDc::adminPassword() const {
   QFile file(value("QUILL_DC_PASSWORD_FILE"));
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return QString::fromUtf8(file.readAll());
+  return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-NetSettings SambaDc::adminSettings() const {
-  return userSettings(QStringLiteral("Administrator"), domain(), adminPassword());
-}
-
-NetSettings SambaDc::userSettings(const QString& user, const QString& domain,
-                                  const QString& password) const {
-  NetSettings s;
-  s.dcHost = host();
-  s.user = user;
-  s.domain = domain;
-  s.password = password;
-  s.timeoutSeconds = 10;
-  return s;
-}
-
-QProcessEnvironment SambaDc::toolEnvironment() const {
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove(QStringLiteral("LDAPNOINIT"));  // the tools read their settings from LDAPCONF
-  env.insert(QStringLiteral("LDAPCONF"), value("QUILL_DC_LDAPCONF"));
-  env.insert(QStringLiteral("LDAPTLS_CACERT"), caCert());
-  env.insert(QStringLiteral("HOME"), value("QUILL_DC_DIR"));
-  env.insert(QStringLiteral("KRB5_CONFIG"), value("KRB5_CONFIG"));
-  return env;
+NetSettings SambaDc::settings(const QString& user, const QString& domain,
+                              const QString& password) const {
+  if (user.isEmpty()) return settings("Administrator", this->domain(), adminPassword());
+  return NetSettings{host(), false, user, domain, password, false, 10};
 }
 
 int SambaDc::run(const QString& program, const QStringList& args, const QByteArray& input,
                  QString* output, const QProcessEnvironment& extra) const {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("LDAPNOINIT");  // the tools read their settings from LDAPCONF
+  env.insert("LDAPCONF", value("QUILL_DC_LDAPCONF"));
+  env.insert("LDAPTLS_CACERT", caCert());
+  env.insert("HOME", value("QUILL_DC_DIR"));
+  env.insert("KRB5_CONFIG", value("KRB5_CONFIG"));
+  env.insert(extra);
   QProcess p;
-  QProcessEnvironment env = toolEnvironment();
-  for (const QString& key : extra.keys()) env.insert(key, extra.value(key));
   p.setProcessEnvironment(env);
   p.setProcessChannelMode(QProcess::MergedChannels);
   p.start(program, args);
-  if (!p.waitForStarted(10000)) return -1;
   p.write(input);
   p.closeWriteChannel();
-  if (!p.waitForFinished(300000)) {
-    p.kill();
-    p.waitForFinished();
-    return -1;
-  }
+  if (!p.waitForFinished(300000)) p.kill();
   if (output != nullptr) *output = QString::fromUtf8(p.readAll());
   return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
 QString SambaDc::search(const QString& base, const QString& scope, const QString& filter,
                         const QStringList& attributes) const {
-  QStringList args{QStringLiteral("-LLL"),
-                   QStringLiteral("-o"),
-                   QStringLiteral("ldif-wrap=no"),
-                   QStringLiteral("-x"),
-                   QStringLiteral("-H"),
-                   QStringLiteral("ldaps://") + host(),
-                   QStringLiteral("-D"),
-                   value("QUILL_DC_ADMIN"),
-                   QStringLiteral("-y"),
-                   value("QUILL_DC_PASSWORD_FILE"),
-                   QStringLiteral("-b"),
-                   base,
-                   QStringLiteral("-s"),
-                   scope,
-                   filter};
-  args += attributes;
   QString output;
-  run(QStringLiteral("ldapsearch"), args, {}, &output);
+  run("ldapsearch",
+      QStringList{"-LLL", "-o", "ldif-wrap=no", "-x", "-D", value("QUILL_DC_ADMIN"), "-y",
+                  value("QUILL_DC_PASSWORD_FILE"), "-b", base, "-s", scope, filter} +
+          attributes,
+      {}, &output);
   return output;
 }
 
-QStringList SambaDc::attributeValues(const QString& dn, const QString& attribute) const {
-  const QString ldif =
-      search(dn, QStringLiteral("base"), QStringLiteral("(objectClass=*)"), {attribute});
-  QStringList values;
-  const QString prefix = attribute.toLower() + QStringLiteral(": ");
-  for (const QString& line : ldif.split(u'\n')) {
-    if (line.toLower().startsWith(prefix)) values.append(line.mid(prefix.size()));
+QStringList SambaDc::values(const QString& dn, const QString& attribute) const {
+  QStringList found;
+  for (const QString& line : search(dn, "base", "(objectClass=*)", {attribute}).split('\n')) {
+    if (!line.startsWith(attribute + ':', Qt::CaseInsensitive)) continue;
+    const QString text = line.mid(attribute.size() + 1);
+    found << (text.startsWith(':')
+                  ? QString::fromUtf8(QByteArray::fromBase64(text.mid(2).toLatin1()))
+                  : text.mid(1));
   }
-  return values;
+  return found;
 }
 
-bool SambaDc::modify(const QByteArray& ldif, bool add, QString* output) const {
-  QStringList args{
-      QStringLiteral("-x"),           QStringLiteral("-H"),    QStringLiteral("ldaps://") + host(),
-      QStringLiteral("-D"),           value("QUILL_DC_ADMIN"), QStringLiteral("-y"),
-      value("QUILL_DC_PASSWORD_FILE")};
-  if (add) args.append(QStringLiteral("-a"));
-  return run(QStringLiteral("ldapmodify"), args, ldif, output) == 0;
+bool SambaDc::modify(const QString& ldif, bool add) const {
+  QString output;
+  const QStringList args{"-x", "-D", value("QUILL_DC_ADMIN"), "-y",
+                         value("QUILL_DC_PASSWORD_FILE")};
+  const bool ok =
+      run("ldapmodify", add ? args + QStringList{"-a"} : args, ldif.toUtf8(), &output) == 0;
+  EXPECT_TRUE(ok) << output;
+  return ok;
 }
 
-QString uniqueName(const QString& prefix) {
-  static int counter = 0;
-  return QStringLiteral("%1%2x%3").arg(prefix).arg(::getpid()).arg(++counter);
+QString SambaDc::addUser(const QString& password) const {
+  const QString sam = uniqueName("n");
+  QByteArray pwd;  // unicodePwd: the quoted password in UTF-16LE
+  for (const QChar c : '"' + password + '"') pwd.append(char(c.unicode())).append(char(0));
+  modify("dn: CN=" + sam + ",CN=Users," + baseDn() + "\nobjectClass: user\nsAMAccountName: " + sam +
+         "\nunicodePwd:: " + pwd.toBase64() + "\nuserAccountControl: 512\n");
+  return sam;
 }
 
-EnvGuard::EnvGuard(const char* name, const QByteArray& value) : m_name(name) {
-  if (qEnvironmentVariableIsSet(name)) m_old = qgetenv(name);
-  if (value.isNull()) {
-    qunsetenv(name);
-  } else {
-    qputenv(name, value);
+QString SambaDc::bindResult(const QString& login, const QString& password) const {
+  QTemporaryFile file;  // for -y: the password never goes on a command line
+  QString out = "no file";
+  if (file.open() && file.write(password.toUtf8()) >= 0 && file.flush() &&
+      run("ldapsearch",
+          {"-x", "-D", login + '@' + domain(), "-y", file.fileName(), "-b", "", "-s", "base",
+           "1.1"},
+          {}, &out) == 0) {
+    return "ok";
   }
+  return out.contains("data ") ? out.mid(out.indexOf("data "), 8) : out;
 }
 
-EnvGuard::~EnvGuard() {
-  if (m_old) {
-    qputenv(m_name.constData(), *m_old);
-  } else {
-    qunsetenv(m_name.constData());
+int SambaDc::samba(const QString& program, QStringList args, QString* output) const {
+  args << "-s" << value("QUILL_DC_CLIENT_CONF") << "-A" << value("QUILL_DC_AUTH")
+       << "--use-kerberos=off";
+  return run(program, args, {}, output);
+}
+
+QStringList SambaDc::shares() const {
+  QString out;
+  EXPECT_EQ(samba("net", {"rpc", "share", "list", "-S", host()}, &out), 0) << out;
+  return out.split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+}
+
+QString SambaDc::sharePath(const QString& name) const {
+  QString out;
+  samba("rpcclient", {"-c", "netsharegetinfo " + name + " 2", host()}, &out);
+  static const QRegularExpression path("^\\s*path:\\s*(.*\\S)",
+                                       QRegularExpression::MultilineOption);
+  return path.match(out).captured(1);
+}
+
+DcPause::DcPause(const SambaDc& dc) : dc(dc), pid(dc.value("QUILL_DC_PID").toInt()) {
+  const QString exe = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
+  EXPECT_TRUE(exe == "/usr/sbin/samba" && ::kill(pid, SIGSTOP) == 0) << exe;
+}
+
+DcPause::~DcPause() {
+  ::kill(pid, SIGCONT);
+  for (int tries = 0; tries < 120 && dc.search("", "base", "(objectClass=*)", {}).isEmpty();
+       ++tries) {
+    QThread::msleep(500);
   }
 }
 
