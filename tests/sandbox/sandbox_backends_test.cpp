@@ -25,7 +25,6 @@ struct SandboxWorld : World {
   }
   DirectoryService& dir() override { return m; }
   QString domain() const override { return "example.test"; }
-  QString baseDn() const override { return m.rootDn(); }
   QStringList values(const QString& dn, const QString& a) override { return m.values(dn, a); }
   bool hasPassword(const QString& dn, const QString&, const QString& pw) override {
     return m.checkPassword(dn, pw);
@@ -57,33 +56,10 @@ struct SandboxWorld : World {
 };
 
 std::unique_ptr<World> make(QString*) { return std::make_unique<SandboxWorld>(); }
-INSTANTIATE_TEST_SUITE_P(Sandbox, DirectoryContract, ::testing::Values(Backends{"sandbox", &make}));
-INSTANTIATE_TEST_SUITE_P(Sandbox, FileContract, ::testing::Values(Backends{"sandbox", &make}));
-INSTANTIATE_TEST_SUITE_P(Sandbox, ShareContract, ::testing::Values(Backends{"sandbox", &make}));
-
-TEST(SandboxBackends, KeepPasswordsOnlyAsSaltedHashesAndStayInTheirOwnDomainAndDisks) {
-  SandboxWorld d;
-  PendingError err;
-  std::unique_ptr<DirObject> guest = d.m.Bind("LDAP://CN=Guest,CN=Users," + d.baseDn(), err);
-  d.m.SetPassword(*guest, "s3cret-W\u00f6rd");
-  d.m.SetInfo(*guest, err);
-  EXPECT_TRUE(d.m.values(guest->dn, "userPassword").value(0).startsWith("{SSHA512}"));
-  EXPECT_FALSE(d.m.toLdif().contains("s3cret") || d.m.Bind("LDAP://other.test", err));
-  EXPECT_EQ(err.number(), kErrServerDown);
-  // clang-format off
-  const std::tuple<const char*, const char*, int> shares[] = {
-      {"files", "D:\\shares\\data\\Missing", kShareUnknownDirectory}, {"idle", "Z:\\", kShareUnknownDirectory},
-      {"..", "D:\\shares\\data", kShareServerUnavailable}, {"files", "D:\\shares/data", kShareInvalidParameter},
-      {"files", "D:\\shares\\data\\..\\..\\..\\..\\idle", kShareInvalidParameter},
-      {"files", "/tmp", kShareInvalidParameter}};
-  // clang-format on
-  for (const auto& [server, path, result] : shares) {
-    EXPECT_EQ(d.table.CreateShare(server, path, "x"), result) << path;
-  }
-  EXPECT_EQ(d.table.ConnectShareHost("idle", {}, {}, {}), kShareHostConnected);  // with no share
-  EXPECT_EQ(d.table.hostPathFor("files", "d:\\SHARES\\Data\\"), d.data);
-  EXPECT_EQ(d.table.hostPathFor("files/../idle", "D:\\") + d.listed().join(' '), "data");
-}
+INSTANTIATE_TEST_SUITE_P(Sandbox, DirectoryContract,
+                         ::testing::Values(WorldMaker{"sandbox", &make}));
+INSTANTIATE_TEST_SUITE_P(Sandbox, FileContract, ::testing::Values(WorldMaker{"sandbox", &make}));
+INSTANTIATE_TEST_SUITE_P(Sandbox, ShareContract, ::testing::Values(WorldMaker{"sandbox", &make}));
 
 }  // namespace
 }  // namespace quill::test

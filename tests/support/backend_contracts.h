@@ -19,7 +19,6 @@ struct World {
   virtual ~World() = default;
   virtual DirectoryService& dir() = 0;
   virtual QString domain() const = 0;
-  virtual QString baseDn() const = 0;
   virtual QStringList values(const QString& dn, const QString& attribute) = 0;
   // True when the account dn (login name sam) logs on with password.
   virtual bool hasPassword(const QString& dn, const QString& sam, const QString& password) = 0;
@@ -36,13 +35,13 @@ struct World {
   virtual QString pathOf(const QString& share) = 0;  // a share's path
 };
 
-struct Backends {
+struct WorldMaker {
   const char* name;
   std::unique_ptr<World> (*make)(QString* why);  // nullptr and the reason to skip: no DC
 };
-inline void PrintTo(const Backends& backends, std::ostream* out) { *out << backends.name; }
+inline void PrintTo(const WorldMaker& maker, std::ostream* out) { *out << maker.name; }
 
-class Contract : public ::testing::TestWithParam<Backends> {
+class Contract : public ::testing::TestWithParam<WorldMaker> {
  protected:
   void SetUp() override {
     QString why;
@@ -56,10 +55,10 @@ class DirectoryContract : public Contract {
   void SetUp() override;  // and makes the test's own OU
   DirectoryService& dir() { return w->dir(); }
   QString path(const QString& dn) const { return "LDAP://" + w->domain() + '/' + dn; }
-  std::unique_ptr<DirObject> bind(const QString& path);
   // Stores a new cls named rdn in the test's OU, with the login name sam when given; the error.
   uint32_t make(const QString& cls, const QString& rdn, const QString& sam = {});
 
+  QString base;  // the domain root's DN
   std::unique_ptr<DirObject> ou;
   PendingError err;
 };

@@ -1,13 +1,9 @@
 #include "support/samba_dc.h"
 
-#include <signal.h>
-
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryFile>
-#include <QThread>
 
 namespace quill::test {
 
@@ -38,7 +34,7 @@ NetSettings SambaDc::settings(const QString& user, const QString& domain,
 }
 
 int SambaDc::run(const QString& program, const QStringList& args, const QByteArray& input,
-                 QString* output, const QProcessEnvironment& extra) const {
+                 QString* output, const QProcessEnvironment& extra, const QString& dir) const {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove("LDAPNOINIT");  // the tools read their settings from LDAPCONF
   env.insert("LDAPCONF", value("QUILL_DC_LDAPCONF"));
@@ -49,6 +45,7 @@ int SambaDc::run(const QString& program, const QStringList& args, const QByteArr
   QProcess p;
   p.setProcessEnvironment(env);
   p.setProcessChannelMode(QProcess::MergedChannels);
+  p.setWorkingDirectory(dir);
   p.start(program, args);
   p.write(input);
   p.closeWriteChannel();
@@ -130,19 +127,6 @@ QString SambaDc::sharePath(const QString& name) const {
   static const QRegularExpression path("^\\s*path:\\s*(.*\\S)",
                                        QRegularExpression::MultilineOption);
   return path.match(out).captured(1);
-}
-
-DcPause::DcPause(const SambaDc& dc) : dc(dc), pid(dc.value("QUILL_DC_PID").toInt()) {
-  const QString exe = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
-  EXPECT_TRUE(exe == "/usr/sbin/samba" && ::kill(pid, SIGSTOP) == 0) << exe;
-}
-
-DcPause::~DcPause() {
-  ::kill(pid, SIGCONT);
-  for (int tries = 0; tries < 120 && dc.search("", "base", "(objectClass=*)", {}).isEmpty();
-       ++tries) {
-    QThread::msleep(500);
-  }
 }
 
 }  // namespace quill::test

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <QFile>
 #include <QMap>
 #include <QProcessEnvironment>
 #include <QStringList>
+#include <QThread>
 #include <optional>
 
 #include "net/net_settings.h"
@@ -18,7 +22,6 @@ namespace quill::test {
 // separate processes, never through the code under test.
 class SambaDc {
  public:
-  // The DC of QUILL_DC_ENV, or nullopt with the reason in *why when there is none.
   static std::optional<SambaDc> fromEnvironment(QString* why);
 
   QString value(const char* name) const { return m_values.value(name); }  // of env.sh
@@ -27,7 +30,7 @@ class SambaDc {
   QString baseDn() const { return value("QUILL_DC_BASE_DN"); }
   QString caCert() const { return value("QUILL_DC_CACERT"); }
   QString adminPassword() const;
-  // To the DC's address as user, by default Administrator with its password.
+  // To the DC's address as user (Administrator with its password by default).
   NetSettings settings(const QString& user = {}, const QString& domain = {},
                        const QString& password = {}) const;
 
@@ -44,9 +47,9 @@ class SambaDc {
   int samba(const QString& program, QStringList args, QString* output = nullptr) const;
   QStringList shares() const;                    // `net rpc share list`
   QString sharePath(const QString& name) const;  // as rpcclient reports it
-  // A tool with the environment the tools need here; its exit status, its output in *output.
+  // In the folder dir, with the environment the tools need here and extra; -1 for a crash.
   int run(const QString& program, const QStringList& args, const QByteArray& input, QString* output,
-          const QProcessEnvironment& extra = {}) const;
+          const QProcessEnvironment& extra = {}, const QString& dir = {}) const;
 
  private:
   QMap<QString, QString> m_values;
@@ -71,10 +74,20 @@ class SambaTest : public ::testing::Test {
 // Stops the DC's main process (LDAP, Kerberos) for its life; then resumes it and waits until it
 // answers again, however the test ends.
 struct DcPause {
-  explicit DcPause(const SambaDc& dc);
-  ~DcPause();
+  explicit DcPause(const SambaDc& dc) : dc(dc), pid(dc.value("QUILL_DC_PID").toInt()) {
+    const QString exe = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid));
+    stopped = exe == "/usr/sbin/samba" && ::kill(pid, SIGSTOP) == 0;  // the DC's and no other
+    EXPECT_TRUE(stopped) << exe;
+  }
+  ~DcPause() {
+    if (stopped) ::kill(pid, SIGCONT);
+    for (int i = 0; i < 120 && dc.search("", "base", "(objectClass=*)", {}).isEmpty(); ++i) {
+      QThread::msleep(500);
+    }
+  }
   const SambaDc& dc;
   int pid;
+  bool stopped;
 };
 
 }  // namespace quill::test
