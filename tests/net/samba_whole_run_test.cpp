@@ -30,11 +30,9 @@ class SambaWholeRun : public SambaTest {
     // A sanitizer build of the program reports at its exit what the Samba client libraries and
     // SASL's Kerberos mechanism keep for the life of the process: passed over, as for the tests.
     qputenv("ASAN_OPTIONS", qgetenv("ASAN_OPTIONS") + ":fast_unwind_on_malloc=0");
+    const QString leaks = "leak:debug_set_logfile\nleak:handle_debug_list\nleak:sasl_client_step\n";
     qputenv("LSAN_OPTIONS",
-            "print_suppressions=0:suppressions=" + write("lsan",
-                                                         "leak:debug_set_logfile\nleak:handle_"
-                                                         "debug_list\nleak:sasl_client_step\n")
-                                                       .toUtf8());
+            "print_suppressions=0:suppressions=" + write("lsan", leaks.toUtf8()).toUtf8());
   }
   QString base() const { return dc().baseDn(); }
   QString userDn(const QString& p) const {
