@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
       std::fputs(quill::usageText().toLocal8Bit().constData(), stdout);
       return 0;
     case quill::CommandLine::Mode::Version:
-      std::printf("quillstead %s\n", QUILLSTEAD_VERSION);
+      std::fputs(quill::versionText().toLocal8Bit().constData(), stdout);
       return 0;
     case quill::CommandLine::Mode::Batch: {
       QCoreApplication app(argc, argv);

@@ -4,6 +4,8 @@
 #include <QRegularExpression>
 #include <array>
 
+#include "net/library_versions.h"
+
 namespace quill {
 
 namespace {
@@ -406,6 +408,15 @@ QString usageText() {
       "Exit status of --batch: 0 no errors or warnings, 1 errors, 2 warnings only,\n"
       "3 the run ended early, 64 bad usage.\n");
   return text;
+}
+
+QString versionText() {
+  const auto orUnknown = [](const QString& version) {
+    return version.isEmpty() ? QStringLiteral("unknown") : version;
+  };
+  return QStringLiteral("quillstead %1\nQt %2\nlibldap %3\nlibsmbclient %4\n")
+      .arg(QStringLiteral(QUILLSTEAD_VERSION), QString::fromLatin1(qVersion()),
+           orUnknown(ldapLibraryVersion()), orUnknown(smbclientLibraryVersion()));
 }
 
 }  // namespace quill

@@ -55,4 +55,8 @@ bool passwordFilesReadable(const CommandLine& commandLine, QString* error);
 // The text of --help.
 QString usageText();
 
+// The text of --version: the program's version, then the versions of Qt,
+// libldap and libsmbclient it runs with, one a line.
+QString versionText();
+
 }  // namespace quill
