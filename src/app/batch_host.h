@@ -22,8 +22,11 @@ class BatchHost : public RunHost {
   void yield() override {}
   void writeBackDirRoot(const QString& root) override { m_options.txt_DirRoot = root; }
   void openLog(const QString& path) override { (void)path; }
+  QString stopRequested() override;
 
   const QString& lastStatus() const { return m_status; }
+  // Clears the passwords of the options, in every copy; after the run.
+  void wipePasswords();
 
  private:
   RunOptions m_options;

@@ -96,14 +96,18 @@ bool parsePattern(const QString& value, PatternValue* out, QString* why) {
     *why = QStringLiteral("expected N=LEAD,TRAIL");
     return false;
   }
-  const int n = m.captured(1).toInt();
-  const int lead = m.captured(2).toInt();
-  const int trail = m.captured(3).toInt();
-  if (n < 1 || n > 3) {
+  // A number too large for an int is refused as out of range, not read as 0.
+  bool numberOk = false;
+  bool leadOk = false;
+  bool trailOk = false;
+  const int n = m.captured(1).toInt(&numberOk);
+  const int lead = m.captured(2).toInt(&leadOk);
+  const int trail = m.captured(3).toInt(&trailOk);
+  if (!numberOk || n < 1 || n > 3) {
     *why = QStringLiteral("pattern number must be 1, 2 or 3");
     return false;
   }
-  if (lead > kEntireNameCount || trail > kEntireNameCount) {
+  if (!leadOk || !trailOk || lead > kEntireNameCount || trail > kEntireNameCount) {
     *why = QStringLiteral("letter counts run from 0 to 12");
     return false;
   }
@@ -118,20 +122,6 @@ bool parsePattern(const QString& value, PatternValue* out, QString* why) {
 
 QString badValue(const QString& flag, const QString& value, const QString& why) {
   return QStringLiteral("invalid value '%1' for %2: %3").arg(value, flag, why);
-}
-
-// Reads the first line of a password file, without its line end.
-bool readFirstLine(const char* flag, const QString& path, QString* line, QString* error) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    *error = QStringLiteral("cannot read the password file '%1' of %2: %3")
-                 .arg(path, QLatin1String(flag), file.errorString());
-    return false;
-  }
-  QByteArray bytes = file.readLine(64 * 1024);
-  while (bytes.endsWith('\n') || bytes.endsWith('\r')) bytes.chop(1);
-  *line = QString::fromUtf8(bytes);
-  return true;
 }
 
 }  // namespace
@@ -299,8 +289,15 @@ class Parser {
 
 CommandLineResult parseCommandLine(const QStringList& args) { return Parser(args).parse(); }
 
-bool applyRunFlags(const CommandLine& commandLine, RunOptions& options, UserNamePatterns& patterns,
-                   QString* error) {
+bool CommandLine::createsAccounts() const {
+  bool creates = true;  // the window's start-up value
+  for (const auto& [flag, value] : runFlags) {
+    if (flag == QLatin1String("--users")) parseYesNo(value, &creates);
+  }
+  return creates;
+}
+
+void applyRunFlags(const CommandLine& commandLine, RunOptions& options, UserNamePatterns& patterns) {
   for (const auto& [name, value] : commandLine.runFlags) {
     const RunFlag* flag = findRunFlag(name);
     if (!flag) continue;
@@ -329,33 +326,6 @@ bool applyRunFlags(const CommandLine& commandLine, RunOptions& options, UserName
         break;
     }
   }
-  // The confirmation file wins over the password file for the second box,
-  // whatever order the two were given in.
-  if (!commandLine.passwordFile.isEmpty()) {
-    QString password;
-    if (!readFirstLine("--password-file", commandLine.passwordFile, &password, error)) return false;
-    options.txt_Password = {password, password};
-  }
-  if (!commandLine.confirmPasswordFile.isEmpty()) {
-    QString password;
-    if (!readFirstLine("--confirm-password-file", commandLine.confirmPasswordFile, &password,
-                       error))
-      return false;
-    options.txt_Password[1] = password;
-  }
-  return true;
-}
-
-bool passwordFilesReadable(const CommandLine& commandLine, QString* error) {
-  const std::pair<const char*, QString> files[] = {
-      {"--password-file", commandLine.passwordFile},
-      {"--confirm-password-file", commandLine.confirmPasswordFile}};
-  for (const auto& [flag, path] : files) {
-    QString line;
-    if (!path.isEmpty() && !readFirstLine(flag, path, &line, error)) return false;
-    line.fill(QLatin1Char(' '));
-  }
-  return true;
 }
 
 QString usageText() {

@@ -30,6 +30,9 @@ struct CommandLine {
   std::vector<std::pair<QString, QString>> runFlags;  // flag, value ("" for a switch)
 
   bool useSandbox() const { return !sandboxDir.isEmpty(); }
+  // Whether a run with these flags creates user accounts ("--users no" is
+  // the only way to say it does not).
+  bool createsAccounts() const;
 };
 
 struct CommandLineResult {
@@ -42,15 +45,9 @@ struct CommandLineResult {
 // here, so a bad flag is reported before anything is opened.
 CommandLineResult parseCommandLine(const QStringList& args);
 
-// Applies the run flags to options and patterns, and reads the password
-// files. Returns false with a reason in *error when a password file cannot
-// be read.
-bool applyRunFlags(const CommandLine& commandLine, RunOptions& options, UserNamePatterns& patterns,
-                   QString* error);
-
-// True when every password file named by commandLine can be read; false
-// with a reason in *error otherwise. Nothing is kept.
-bool passwordFilesReadable(const CommandLine& commandLine, QString* error);
+// Applies the run flags to options and patterns. The values were checked by
+// parseCommandLine; the password files are read by readPasswordFiles.
+void applyRunFlags(const CommandLine& commandLine, RunOptions& options, UserNamePatterns& patterns);
 
 // The text of --help.
 QString usageText();

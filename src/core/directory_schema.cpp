@@ -25,6 +25,11 @@ qint64 withAccountDisabled(qint64 userAccountControl, bool disabled) {
                   : (userAccountControl & ~kAccountDisabledFlag);
 }
 
+qint64 accountControlAfter(qint64 userAccountControl, bool disabled, bool passwordSet) {
+  const qint64 uac = withAccountDisabled(userAccountControl, disabled);
+  return passwordSet ? (uac & ~kPasswordNotRequiredFlag) : uac;
+}
+
 bool refuseEmptyValues(const DirObject& changes, PendingError& err) {
   for (const StagedValue& s : changes.staged) {
     if (s.values.isEmpty() || s.values.contains(QString())) {

@@ -113,4 +113,10 @@ int ForwardingShares::CreateShare(const QString& server, const QString& localPat
   return result;
 }
 
+QString ForwardingShares::GetSharePath(const QString& server, const QString& shareName) {
+  QString path;
+  forward([&](ShareService& target) { path = target.GetSharePath(server, shareName); });
+  return path;
+}
+
 }  // namespace quill

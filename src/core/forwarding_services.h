@@ -65,6 +65,7 @@ class ForwardingShares : public ShareService {
                  const QString& password, std::vector<ShareInfo>& shares) override;
   int CreateShare(const QString& server, const QString& localPath,
                   const QString& shareName) override;
+  QString GetSharePath(const QString& server, const QString& shareName) override;
 
  protected:
   using Call = std::function<void(ShareService& target)>;

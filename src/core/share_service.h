@@ -56,8 +56,10 @@ class ShareService {
                          const QString& password, std::vector<ShareInfo>& shares) = 0;
 
   // Local path of shareName on server (matched without regard to case);
-  // empty when there is no such share or the server cannot be reached.
-  QString GetSharePath(const QString& server, const QString& shareName);
+  // empty when there is no such share or the server cannot be reached. By
+  // default it looks through EnumShares; a backend with an index of its own
+  // answers without listing every share.
+  virtual QString GetSharePath(const QString& server, const QString& shareName);
 
   // Creates a disk share shareName for localPath on server. Every doubled
   // "\\" in localPath is reduced to one first. 0 only when the share was

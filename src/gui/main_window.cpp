@@ -231,8 +231,9 @@ void MainWindow::saveBackends() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (m_driver.isRunning()) {
-    // A run cannot be cut off safely; the window closes as soon as it has
-    // ended and the backends are saved (cmd_GO_Click).
+    // A run is not cut off in the middle of a person: it stops after the
+    // current one (stopRequested), writes its summary, the backends are
+    // saved, and then the window closes (cmd_GO_Click).
     m_closeRequested = true;
     event->ignore();
     return;

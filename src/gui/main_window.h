@@ -141,6 +141,9 @@ class MainWindow : public QWidget, public RunHost {
   void writeBackDirRoot(const QString& root) override;
   void progress(qint64 bytesRead, qint64 totalBytes) override;
   void openLog(const QString& path) override;
+  QString stopRequested() override {
+    return m_closeRequested ? QStringLiteral("the window was closed") : QString();
+  }
 
   // Handlers, named control + "_" + event.
   void cmd_GO_Click();

@@ -1,9 +1,11 @@
 #include "gui/window_mode.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
 #include <cstdio>
 
 #include "app/command_line.h"
+#include "app/stop_signals.h"
 #include "core/backends.h"
 #include "gui/connect_as_dialog.h"
 #include "gui/dialog_wiring.h"
@@ -32,6 +34,10 @@ int runWindow(const CommandLine& commandLine, const WindowBackendsOpener& open) 
     return 1;
   }
   Backends& backends = *opened;
+  for (const QString& warning : backends.warnings()) {
+    printError(warning);
+    prompter.ask(nullptr, warning, MsgButtons::Ok, MsgIcon::Information);
+  }
   AppState state;
   state.platform = backends.platform();
   MainWindow window(state.platform, state, prompter);
@@ -40,6 +46,12 @@ int runWindow(const CommandLine& commandLine, const WindowBackendsOpener& open) 
   window.setSaveHandler([&backends](QString* error) { return backends.save(error); });
   window.setDomainHandler([&backends](const QString& domain) { backends.setRunDomain(domain); });
   wireDialogs(window, state, prompter);
+  // A signal closes the window as the close box does: the run stops after
+  // the current person and the backends are saved.
+  const int wakeUp = StopSignals::install();
+  QSocketNotifier signalWatch(wakeUp, QSocketNotifier::Read);
+  signalWatch.setEnabled(wakeUp >= 0);
+  QObject::connect(&signalWatch, &QSocketNotifier::activated, &window, [&window] { window.close(); });
   window.show();
   const int status = QApplication::exec();
   if (!backends.save(&error)) {

@@ -269,14 +269,16 @@ void LdapDirectory::modifyEntry(LdapConnection* conn, DirObject& obj, DirObject&
     mods.push_back(
         LdapChange{LdapChange::Op::Replace,
                    QStringLiteral("userAccountControl"),
-                   {QByteArray::number(withAccountDisabled(uac, *changes.accountDisabled))},
+                   {QByteArray::number(accountControlAfter(uac, *changes.accountDisabled,
+                                                           changes.password.has_value()))},
                    false});
   }
   if (mods.empty()) return;
   DirError error;
   if (!conn->modify(obj.dn, mods, &error)) {
-    // Servers do not echo a password, but make sure none reaches a log line.
-    if (changes.password && changes.password->size() >= 3) {
+    // Servers do not echo a password, but make sure none reaches a log line,
+    // however short it is.
+    if (changes.password && !changes.password->isEmpty()) {
       error.description.replace(*changes.password, QStringLiteral("********"));
     }
     err.set(error);

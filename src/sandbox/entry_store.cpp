@@ -125,6 +125,70 @@ void EntryStore::renameAccount(DirEntry& entry, const QString& oldName, const QS
   if (!newName.isEmpty()) m_accounts.insert(accountKey(newName), &entry);
 }
 
+bool EntryStore::store(const LdifRecord& record, Place place, QString* error) {
+  auto fail = [&](const QString& what) {
+    *error = QStringLiteral("line %1: %2").arg(record.line).arg(what);
+    return false;
+  };
+  const std::optional<DnKeys> keys = dnKeys(record.dn);
+  if (!keys) return fail(QStringLiteral("malformed DN"));
+  DirEntry* existing = find(keys->ndn);
+  if (existing != nullptr && place != Place::Replace) return fail(QStringLiteral("duplicate entry"));
+
+  auto entry = std::make_unique<DirEntry>();
+  DirEntry* parent = nullptr;
+  if (place == Place::Root) {
+    entry->dn = record.dn.trimmed();
+  } else if (existing != nullptr) {
+    entry->dn = existing->dn;
+  } else {
+    parent = find(keys->parentNdn);
+    if (parent == nullptr) return fail(QStringLiteral("the parent entry is missing"));
+    entry->dn = keys->rdnText + u',' + parent->dn;
+  }
+  entry->ndn = keys->ndn;
+
+  for (const LdifAttribute& a : record.attributes) {
+    if (a.value.isEmpty()) return fail(a.name + QStringLiteral(" has an empty value"));
+    if (a.name.compare(u"unicodePwd", Qt::CaseInsensitive) == 0) {
+      return fail(QStringLiteral("clear-text passwords are not kept"));
+    }
+    if (a.name.compare(kMember, Qt::CaseInsensitive) == 0) {
+      const QString key = normalizeDn(a.value);
+      if (key.isEmpty()) return fail(QStringLiteral("malformed member DN"));
+      if (entry->memberKeys.contains(key)) return fail(QStringLiteral("duplicate member"));
+      entry->memberKeys.insert(key);
+    }
+    entry->add(a.name, a.value);
+  }
+  if (entry->objectClass().isEmpty()) return fail(QStringLiteral("no objectClass"));
+  const QString sam = entry->first(kSamAccountName);
+  const DirEntry* holder = entry->isAccount() && !sam.isEmpty() ? findAccount(sam) : nullptr;
+  if (holder != nullptr && holder != existing) {
+    return fail(QStringLiteral("duplicate sAMAccountName"));
+  }
+
+  if (existing != nullptr) {
+    // Changed in place, so every pointer to it stays valid.
+    if (existing->isAccount()) renameAccount(*existing, existing->first(kSamAccountName), QString());
+    existing->attributes = std::move(entry->attributes);
+    existing->memberKeys = std::move(entry->memberKeys);
+    if (existing->isAccount() && !sam.isEmpty()) renameAccount(*existing, QString(), sam);
+    return true;
+  }
+  insert(std::move(entry), parent);
+  return true;
+}
+
+QByteArray EntryStore::entryLdif(const DirEntry& entry) {
+  QByteArray out;
+  appendLdifLine(out, QStringLiteral("dn"), entry.dn);
+  for (const DirAttribute& a : entry.attributes) {
+    for (const QString& v : a.values) appendLdifLine(out, a.name, v);
+  }
+  return out;
+}
+
 QByteArray EntryStore::toLdif() const {
   QByteArray out;
   out.reserve(static_cast<qsizetype>(m_entries.size()) * 320 + 64);
@@ -137,10 +201,7 @@ QByteArray EntryStore::toLdif() const {
     const DirEntry* e = stack.back();
     stack.pop_back();
     out += '\n';
-    appendLdifLine(out, QStringLiteral("dn"), e->dn);
-    for (const DirAttribute& a : e->attributes) {
-      for (const QString& v : a.values) appendLdifLine(out, a.name, v);
-    }
+    out += entryLdif(*e);
     for (auto it = e->children.rbegin(); it != e->children.rend(); ++it) stack.push_back(*it);
   }
   return out;
@@ -154,50 +215,19 @@ std::unique_ptr<EntryStore> EntryStore::fromLdif(const QByteArray& ldif, QString
     *error = QStringLiteral("the file holds no entries");
     return nullptr;
   }
-  auto fail = [error](const LdifRecord& r, const QString& what) {
-    *error = QStringLiteral("line %1: %2").arg(r.line).arg(what);
-    return nullptr;
-  };
-
   auto store = std::make_unique<EntryStore>();
   for (const LdifRecord& record : *records) {
-    const std::optional<DnKeys> keys = dnKeys(record.dn);
-    if (!keys) return fail(record, QStringLiteral("malformed DN"));
-    if (store->find(keys->ndn) != nullptr) return fail(record, QStringLiteral("duplicate entry"));
-
-    auto entry = std::make_unique<DirEntry>();
-    DirEntry* parent = nullptr;
-    if (store->root() == nullptr) {
+    const bool first = store->root() == nullptr;
+    if (first) {
       *domain = domainOfRoot(record.dn);
-      if (domain->isEmpty()) return fail(record, QStringLiteral("the first entry is no domain"));
-      entry->dn = record.dn.trimmed();
-    } else {
-      parent = store->find(keys->parentNdn);
-      if (parent == nullptr) return fail(record, QStringLiteral("the parent entry is missing"));
-      entry->dn = keys->rdnText + u',' + parent->dn;
-    }
-    entry->ndn = keys->ndn;
-
-    for (const LdifAttribute& a : record.attributes) {
-      if (a.value.isEmpty()) return fail(record, a.name + QStringLiteral(" has an empty value"));
-      if (a.name.compare(u"unicodePwd", Qt::CaseInsensitive) == 0) {
-        return fail(record, QStringLiteral("clear-text passwords are not kept"));
+      if (domain->isEmpty()) {
+        *error = QStringLiteral("line %1: the first entry is no domain").arg(record.line);
+        return nullptr;
       }
-      if (a.name.compare(kMember, Qt::CaseInsensitive) == 0) {
-        const QString key = normalizeDn(a.value);
-        if (key.isEmpty()) return fail(record, QStringLiteral("malformed member DN"));
-        if (entry->memberKeys.contains(key))
-          return fail(record, QStringLiteral("duplicate member"));
-        entry->memberKeys.insert(key);
-      }
-      entry->add(a.name, a.value);
     }
-    if (entry->objectClass().isEmpty()) return fail(record, QStringLiteral("no objectClass"));
-    const QString sam = entry->first(kSamAccountName);
-    if (entry->isAccount() && !sam.isEmpty() && store->findAccount(sam) != nullptr) {
-      return fail(record, QStringLiteral("duplicate sAMAccountName"));
+    if (!store->store(record, first ? EntryStore::Place::Root : EntryStore::Place::New, error)) {
+      return nullptr;
     }
-    store->insert(std::move(entry), parent);
   }
   return store;
 }

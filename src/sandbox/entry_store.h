@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/dn.h"
+#include "sandbox/ldif.h"
 
 namespace quill {
 
@@ -71,8 +72,17 @@ class EntryStore {
   // Moves entry's account-name index from oldName to newName.
   void renameAccount(DirEntry& entry, const QString& oldName, const QString& newName);
 
+  // Where store() puts a record: the root of an empty store, a new entry
+  // under its parent, or in place of the entry of that DN (new when missing).
+  enum class Place { Root, New, Replace };
+  // Stores record as checked LDIF content. false with a reason naming the
+  // record's line when it is malformed or breaks a rule of the store.
+  bool store(const LdifRecord& record, Place place, QString* error);
+
   // LDIF text of every entry, parents before children.
   QByteArray toLdif() const;
+  // The LDIF record of one entry (no blank line before or after).
+  static QByteArray entryLdif(const DirEntry& entry);
   // A store read from LDIF text; the first record is the domain root and its
   // DN (DC= parts only) gives *domain. nullptr with a reason in *error.
   static std::unique_ptr<EntryStore> fromLdif(const QByteArray& ldif, QString* domain,

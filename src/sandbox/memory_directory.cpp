@@ -1,13 +1,13 @@
 #include "sandbox/memory_directory.h"
 
-#include <QFile>
-#include <QSaveFile>
-
 #include "core/ads_path.h"
 #include "core/directory_schema.h"
 #include "core/dn.h"
+#include "core/names.h"
 #include "sandbox/entry_store.h"
+#include "sandbox/ldif.h"
 #include "sandbox/password_hash.h"
+#include "sandbox/sandbox_changes.h"
 
 namespace quill {
 
@@ -108,10 +108,16 @@ bool planChanges(const EntryStore& store, const DirEntry& entry, const Rdn& rdn,
     bool ok = false;
     qint64 uac = (planned ? planned->values.front() : entry.first(uacName)).toLongLong(&ok);
     if (!ok) uac = kNewUserAccountControl;
-    uac = withAccountDisabled(uac, *changes.accountDisabled);
+    uac = accountControlAfter(uac, *changes.accountDisabled, changes.password.has_value());
     setPlanned(plan, uacName, {QString::number(uac)});
   }
 
+  if (const DirAttribute* sam = findPlanned(plan, QStringLiteral("sAMAccountName"));
+      sam && !isValidAccountName(sam->values.front())) {
+    fail(err, kErrConstraintViolation,
+         QStringLiteral("The sAMAccountName holds a character a domain refuses."));
+    return false;
+  }
   if (const DirAttribute* sam = findPlanned(plan, QStringLiteral("sAMAccountName"));
       sam && entry.isAccount()) {
     const DirEntry* holder = store.findAccount(sam->values.front());
@@ -209,25 +215,6 @@ void MemoryDirectory::addBaseEntries() {
                                         {"groupType", {group}}});
 }
 
-bool MemoryDirectory::loadLdif(const QString& path, QString* error) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    if (error) *error = path + QStringLiteral(": ") + file.errorString();
-    return false;
-  }
-  return fromLdif(file.readAll(), error);
-}
-
-bool MemoryDirectory::saveLdif(const QString& path, QString* error) const {
-  QSaveFile file(path);
-  const QByteArray text = toLdif();
-  if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-    if (error) *error = path + QStringLiteral(": ") + file.errorString();
-    return false;
-  }
-  return true;
-}
-
 QByteArray MemoryDirectory::toLdif() const { return m_store->toLdif(); }
 
 bool MemoryDirectory::fromLdif(const QByteArray& ldif, QString* error) {
@@ -294,7 +281,45 @@ DirEntry* MemoryDirectory::resolve(const QString& path, PendingError& err) const
   return e;
 }
 
+void MemoryDirectory::reported(const DirEntry& entry) {
+  if (m_changes != nullptr) m_changes->entryStored(EntryStore::entryLdif(entry));
+}
+
+void MemoryDirectory::reportHeldChange() { reportHeldChangeUnless(nullptr); }
+
+void MemoryDirectory::reportHeldChangeUnless(const DirObject* obj) {
+  if (m_heldNdn.isEmpty()) return;
+  if (obj != nullptr && !obj->isNew && normalizeDn(obj->dn) == m_heldNdn) return;
+  if (const DirEntry* held = m_store->find(m_heldNdn)) reported(*held);
+  m_heldNdn.clear();
+}
+
+bool MemoryDirectory::replayEntry(const QByteArray& ldifRecord, QString* error) {
+  std::optional<std::vector<LdifRecord>> records = parseLdif(ldifRecord, error);
+  if (!records || records->size() != 1) {
+    if (records) *error = QStringLiteral("not one entry");
+    return false;
+  }
+  return m_store->store(records->front(), EntryStore::Place::Replace, error);
+}
+
+bool MemoryDirectory::replayMember(const QString& groupDn, const QString& memberDn,
+                                   QString* error) {
+  DirEntry* g = m_store->find(normalizeDn(groupDn));
+  const QString key = normalizeDn(memberDn);
+  if (g == nullptr || key.isEmpty()) {
+    *error = QStringLiteral("member of a group that is not there: %1").arg(groupDn);
+    return false;
+  }
+  if (!g->memberKeys.contains(key)) {
+    g->add(QStringLiteral("member"), memberDn);
+    g->memberKeys.insert(key);
+  }
+  return true;
+}
+
 std::unique_ptr<DirObject> MemoryDirectory::Bind(const QString& path, PendingError& err) {
+  reportHeldChange();
   const DirEntry* e = resolve(path, err);
   if (e == nullptr) return nullptr;
   auto obj = std::make_unique<DirObject>();
@@ -305,6 +330,7 @@ std::unique_ptr<DirObject> MemoryDirectory::Bind(const QString& path, PendingErr
 }
 
 void MemoryDirectory::SetInfo(DirObject& obj, PendingError& err) {
+  reportHeldChangeUnless(&obj);
   DirObject changes = obj.takeStaged();
   if (m_readOnly) {
     fail(err, kErrAccessDenied);
@@ -351,6 +377,11 @@ void MemoryDirectory::createEntry(DirObject& obj, DirObject& changes, PendingErr
   obj.dn = stored->dn;
   obj.objectClass = stored->objectClass();
   obj.isNew = false;
+  if (stored->hasClass(u"user")) {
+    m_heldNdn = stored->ndn;  // reported with the SetInfo that completes it
+  } else {
+    reported(*stored);
+  }
 }
 
 void MemoryDirectory::modifyEntry(DirObject& obj, DirObject& changes, PendingError& err) {
@@ -364,9 +395,12 @@ void MemoryDirectory::modifyEntry(DirObject& obj, DirObject& changes, PendingErr
   std::vector<DirAttribute> plan;
   if (!keys || !planChanges(*m_store, *entry, keys->rdn, changes, plan, err)) return;
   applyPlan(*m_store, *entry, true, plan);
+  if (entry->ndn == m_heldNdn) m_heldNdn.clear();
+  reported(*entry);
 }
 
 QString MemoryDirectory::Get(const DirObject& obj, const QString& attribute, PendingError& err) {
+  reportHeldChangeUnless(&obj);
   if (std::optional<QString> staged = obj.stagedValue(attribute)) return *staged;
   if (obj.isNew) {
     fail(err, kErrPropertyNotFound);
@@ -387,6 +421,7 @@ QString MemoryDirectory::Get(const DirObject& obj, const QString& attribute, Pen
 }
 
 std::vector<ChildObject> MemoryDirectory::Children(const DirObject& container, PendingError& err) {
+  reportHeldChange();
   std::vector<ChildObject> result;
   const DirEntry* e = container.isNew ? nullptr : m_store->find(normalizeDn(container.dn));
   if (e == nullptr) {
@@ -401,6 +436,7 @@ std::vector<ChildObject> MemoryDirectory::Children(const DirObject& container, P
 }
 
 void MemoryDirectory::Add(DirObject& group, const QString& memberPath, PendingError& err) {
+  reportHeldChange();
   if (m_readOnly) {
     fail(err, kErrAccessDenied);
     return;
@@ -428,9 +464,11 @@ void MemoryDirectory::Add(DirObject& group, const QString& memberPath, PendingEr
   }
   g->add(QStringLiteral("member"), member->dn);
   g->memberKeys.insert(member->ndn);
+  if (m_changes != nullptr) m_changes->memberAdded(g->dn, member->dn);
 }
 
 bool MemoryDirectory::AccountExists(const QString& domain, const QString& name) {
+  reportHeldChange();
   if (name.isEmpty() || domain.compare(m_domainFqdn, Qt::CaseInsensitive) != 0) return false;
   return m_store->findAccount(name) != nullptr || m_store->findAccount(name + u'$') != nullptr;
 }

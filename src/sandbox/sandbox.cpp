@@ -3,10 +3,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <utility>
 
 #include "sandbox/memory_directory.h"
 #include "sandbox/sandbox_file_system.h"
+#include "sandbox/journal.h"
+#include "sandbox/sandbox_changes.h"
+#include "sandbox/sandbox_files.h"
 #include "sandbox/sandbox_share_service.h"
 
 namespace quill {
@@ -17,6 +20,7 @@ const QString kDirectoryFile = QStringLiteral("directory.ldif");
 const QString kSharesFile = QStringLiteral("shares.tsv");
 const QString kUserListFile = QStringLiteral("Users_list.csv");
 const QString kServersFolder = QStringLiteral("servers");
+const QString kJournalFile = QStringLiteral("journal");
 
 // The sample user list: two heading lines, then one person a line (first
 // name, last name, description, department, duty, telephone). Some persons
@@ -69,14 +73,8 @@ const char* const kSampleUserList[] = {
     "Brian,Roberts,Strategy analyst,Management,Analyst,555-0606",
 };
 
-bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-    if (error) *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-    return false;
-  }
-  return true;
-}
+const char* const kDirectoryKind = "directory";
+const char* const kSharesKind = "shares";
 
 // Writes data to path unless the file holds exactly data already, so a start
 // that changed nothing leaves the sandbox's files, and their times, alone.
@@ -87,7 +85,25 @@ bool writeIfChanged(const QString& path, const QByteArray& data, QString* error)
     return true;
   }
   current.close();
-  return writeFileAtomically(path, data, error);
+  return writeDurably(path, data, error);
+}
+
+// The framed content of a sandbox file, read whole. false with a reason that
+// names the file when it cannot be read or is cut short; *legacy tells a file
+// of an earlier version (no frame), *records the count its end line gives.
+bool readFramed(const QString& path, const char* kind, QByteArray* data, qsizetype* records,
+                bool* legacy, QString* error) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    *error = QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
+    return false;
+  }
+  *data = file.readAll();
+  QString why;
+  if (file.error() != QFileDevice::NoError) why = file.errorString();
+  if (why.isEmpty() && frameOf(*data, kind, records, legacy, &why)) return true;
+  *error = QStringLiteral("%1 is damaged: %2").arg(path, why);
+  return false;
 }
 
 QByteArray sampleUserList() {
@@ -98,6 +114,32 @@ QByteArray sampleUserList() {
 
 }  // namespace
 
+// The journal's side of the sandbox's changes: each becomes a record at once.
+// A record that cannot be written is remembered, and the next save says so.
+class JournalSink : public SandboxChanges {
+ public:
+  explicit JournalSink(Journal& journal) : m_journal(journal) {}
+
+  void entryStored(const QByteArray& ldifRecord) override { append('E', {ldifRecord}); }
+  void memberAdded(const QString& groupDn, const QString& memberDn) override {
+    append('M', {groupDn.toUtf8(), memberDn.toUtf8()});
+  }
+  void shareAdded(const SandboxShare& share) override {
+    append('S', {share.server.toUtf8(), share.name.toUtf8(), share.localPath.toUtf8()});
+  }
+  // The first failure since the last save; empty when none.
+  QString takeFailure() { return std::exchange(m_failure, QString()); }
+
+ private:
+  void append(char kind, const QList<QByteArray>& fields) {
+    if (!m_journal.append(kind, fields) && m_failure.isEmpty()) m_failure = m_journal.lastError();
+  }
+
+  Journal& m_journal;
+  QString m_failure;
+};
+
+Sandbox::Sandbox() = default;
 Sandbox::~Sandbox() = default;
 
 std::unique_ptr<Sandbox> Sandbox::open(const QString& dir, QString* error) {
@@ -123,24 +165,102 @@ std::unique_ptr<Sandbox> Sandbox::open(const QString& dir, QString* error) {
     }
     isNew = true;
   }
+  const QString servers = path + u'/' + kServersFolder;
+  if (QFileInfo(servers).isSymLink()) {
+    return fail(QStringLiteral("%1 is a symbolic link; the sandbox never follows one").arg(servers));
+  }
 
   std::unique_ptr<Sandbox> sandbox(new Sandbox);
   sandbox->m_dir = path;
   sandbox->m_directory = std::make_unique<MemoryDirectory>(defaultDomain());
-  sandbox->m_shares = std::make_unique<SandboxShareService>(path + u'/' + kServersFolder);
+  sandbox->m_shares = std::make_unique<SandboxShareService>(servers);
   sandbox->m_files = std::make_unique<SandboxFileSystem>(*sandbox->m_shares);
+  sandbox->m_journal = std::make_unique<Journal>();
   QString reason;
-  if (!(isNew ? sandbox->createContent(&reason) : sandbox->loadContent(&reason))) {
+  if (!(isNew ? sandbox->createContent(&reason) : sandbox->loadContent(&reason)) ||
+      !sandbox->m_journal->open(path + u'/' + kJournalFile, &reason)) {
     return fail(reason);
   }
+  sandbox->m_sink = std::make_unique<JournalSink>(*sandbox->m_journal);
+  sandbox->m_directory->setChangeListener(sandbox->m_sink.get());
+  sandbox->m_shares->setChangeListener(sandbox->m_sink.get());
   return sandbox;
 }
 
 bool Sandbox::loadContent(QString* error) {
-  if (!m_directory->loadLdif(m_dir + u'/' + kDirectoryFile, error)) return false;
-  // A sandbox whose share table was never written simply has no shares yet.
+  const QString directoryPath = m_dir + u'/' + kDirectoryFile;
   const QString sharesPath = m_dir + u'/' + kSharesFile;
-  return !QFileInfo::exists(sharesPath) || m_shares->load(sharesPath, error);
+  // A save the program did not live to finish leaves its temporary file.
+  removeUnfinishedSave(directoryPath);
+  removeUnfinishedSave(sharesPath);
+
+  QByteArray data;
+  qsizetype records = 0;
+  bool legacy = false;
+  QString reason;
+  if (!readFramed(directoryPath, kDirectoryKind, &data, &records, &legacy, error)) return false;
+  if (!m_directory->fromLdif(data, &reason)) {
+    *error = QStringLiteral("%1 is damaged: %2").arg(directoryPath, reason);
+    return false;
+  }
+  if (!legacy && records != m_directory->entryCount()) {
+    *error = QStringLiteral("%1 is damaged: it holds %2 entries where its end line counts %3")
+                 .arg(directoryPath)
+                 .arg(m_directory->entryCount())
+                 .arg(records);
+    return false;
+  }
+  if (legacy) m_warnings << legacyWarning(directoryPath);
+
+  // A sandbox whose share table was never written simply has no shares yet.
+  if (QFileInfo::exists(sharesPath)) {
+    if (!readFramed(sharesPath, kSharesKind, &data, &records, &legacy, error)) return false;
+    if (!m_shares->fromTsv(data, sharesPath, &reason)) {
+      *error = QStringLiteral("%1 is damaged: %2").arg(sharesPath, reason);
+      return false;
+    }
+    if (!legacy && records != static_cast<qsizetype>(m_shares->shares().size())) {
+      *error = QStringLiteral("%1 is damaged: it holds %2 shares where its end line counts %3")
+                   .arg(sharesPath)
+                   .arg(m_shares->shares().size())
+                   .arg(records);
+      return false;
+    }
+    if (legacy) m_warnings << legacyWarning(sharesPath);
+  }
+  return replayJournal(error);
+}
+
+QString Sandbox::legacyWarning(const QString& path) {
+  return QStringLiteral("%1 was written by an earlier version, without an end line; it is loaded "
+                        "as it stands and saved with one from now on.")
+      .arg(path);
+}
+
+bool Sandbox::replayJournal(QString* error) {
+  const QString journalPath = m_dir + u'/' + kJournalFile;
+  std::vector<Journal::Record> records;
+  if (!Journal::read(journalPath, &records, error)) return false;
+  for (const Journal::Record& record : records) {
+    const auto field = [&record](qsizetype i) { return QString::fromUtf8(record.fields.value(i)); };
+    QString reason;
+    bool ok = false;
+    if (record.kind == 'E' && record.fields.size() == 1) {
+      ok = m_directory->replayEntry(record.fields[0], &reason);
+    } else if (record.kind == 'M' && record.fields.size() == 2) {
+      ok = m_directory->replayMember(field(0), field(1), &reason);
+    } else if (record.kind == 'S' && record.fields.size() == 3) {
+      m_shares->replayShare(SandboxShare{field(0), field(1), field(2)});
+      ok = true;
+    } else {
+      reason = QStringLiteral("unknown record");
+    }
+    if (!ok) {
+      *error = QStringLiteral("%1, line %2: %3").arg(journalPath).arg(record.line).arg(reason);
+      return false;
+    }
+  }
+  return true;
 }
 
 bool Sandbox::createContent(QString* error) {
@@ -153,7 +273,7 @@ bool Sandbox::createContent(QString* error) {
        QStringLiteral("C:\\Windows\\SYSVOL\\sysvol\\") + domain + QStringLiteral("\\scripts")});
   m_shares->addShare({server, QStringLiteral("data"), QStringLiteral("D:\\shares\\data")});
   for (const SandboxShare& share : m_shares->shares()) {
-    const QString hostPath = m_shares->hostPathFor(share.server, share.localPath);
+    const QString hostPath = m_shares->hostPathFor(share.server, share.localPath, nullptr);
     if (hostPath.isEmpty() || !QDir().mkpath(hostPath)) {
       if (error) *error = QStringLiteral("Cannot create the folder of share %1").arg(share.name);
       return false;
@@ -161,14 +281,32 @@ bool Sandbox::createContent(QString* error) {
   }
   m_directory->addBaseEntries();
   // The directory goes last: its file is what marks the folder as a sandbox.
-  return m_shares->save(m_dir + u'/' + kSharesFile, error) &&
-         writeFileAtomically(m_dir + u'/' + kUserListFile, sampleUserList(), error) &&
-         m_directory->saveLdif(m_dir + u'/' + kDirectoryFile, error);
+  return writeDurably(m_dir + u'/' + kUserListFile, sampleUserList(), error) && save(error);
 }
 
 bool Sandbox::save(QString* error) {
-  return writeIfChanged(m_dir + u'/' + kDirectoryFile, m_directory->toLdif(), error) &&
-         writeIfChanged(m_dir + u'/' + kSharesFile, m_shares->toTsv(), error);
+  m_directory->reportHeldChange();
+  const QString lost = m_sink ? m_sink->takeFailure() : QString();
+  const bool written =
+      writeIfChanged(m_dir + u'/' + kSharesFile,
+                     framedFile(kSharesKind, m_shares->toTsv(),
+                                static_cast<qsizetype>(m_shares->shares().size()), "shares"),
+                     error) &&
+      writeIfChanged(m_dir + u'/' + kDirectoryFile,
+                     framedFile(kDirectoryKind, m_directory->toLdif(), m_directory->entryCount(),
+                                "entries"),
+                     error);
+  // The journal is emptied only once both files hold what it holds.
+  if (!written || !m_journal->clear(error)) return false;
+  if (!lost.isEmpty()) {
+    if (error) {
+      *error = QStringLiteral("The sandbox's journal could not be written (%1); the changes "
+                              "before this save were kept only in memory until now.")
+                   .arg(lost);
+    }
+    return false;
+  }
+  return true;
 }
 
 Platform Sandbox::platform() { return Platform{m_directory.get(), m_files.get(), m_shares.get()}; }

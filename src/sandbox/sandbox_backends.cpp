@@ -12,6 +12,7 @@ class SandboxBackends : public Backends {
   Platform platform() override { return m_sandbox->platform(); }
   bool save(QString* error) override { return m_sandbox->save(error); }
   QString describe() const override { return QStringLiteral("sandbox %1").arg(m_sandbox->dir()); }
+  QStringList warnings() const override { return m_sandbox->warnings(); }
 
  private:
   std::unique_ptr<Sandbox> m_sandbox;
