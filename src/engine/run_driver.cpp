@@ -45,6 +45,7 @@ class Run {
  public:
   Run(Platform platform, RunHost& host, RunLog& log, const UserNamePatterns& patterns)
       : m_host(host),
+        m_persons(platform.persons),
         m_ctx(host, *platform.directory, *platform.files, *platform.shares, log, patterns) {}
 
   RunOutcome go();
@@ -70,6 +71,7 @@ class Run {
   void summary();
 
   RunHost& m_host;
+  PersonChanges* m_persons;
   RunContext m_ctx;
   UserListReader m_list;
   QString m_parentPath;
@@ -222,8 +224,11 @@ RunOutcome Run::go() {
                                               "was skipped.")}) == Verdict::Stop) {
         return stopByUser();
       }
-    } else if (personSteps(UserRecord(line)) == Verdict::Stop) {
-      return stopByUser();
+    } else {
+      if (m_persons) m_persons->personBegins();
+      const Verdict verdict = personSteps(UserRecord(line));
+      if (m_persons) m_persons->personEnds();
+      if (verdict == Verdict::Stop) return stopByUser();
     }
     ++m_ctx.counters.UsersProcessed;
     m_host.setStatus(QString::number(m_ctx.counters.UsersProcessed) +

@@ -1,5 +1,9 @@
 #include "sandbox/sandbox.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +12,7 @@
 #include "sandbox/memory_directory.h"
 #include "sandbox/sandbox_file_system.h"
 #include "sandbox/journal.h"
+#include "sandbox/ldif.h"
 #include "sandbox/sandbox_changes.h"
 #include "sandbox/sandbox_files.h"
 #include "sandbox/sandbox_share_service.h"
@@ -21,6 +26,7 @@ const QString kSharesFile = QStringLiteral("shares.tsv");
 const QString kUserListFile = QStringLiteral("Users_list.csv");
 const QString kServersFolder = QStringLiteral("servers");
 const QString kJournalFile = QStringLiteral("journal");
+const QString kLockFile = QStringLiteral("lock");
 
 // The sample user list: two heading lines, then one person a line (first
 // name, last name, description, department, duty, telephone). Some persons
@@ -116,9 +122,18 @@ QByteArray sampleUserList() {
 
 // The journal's side of the sandbox's changes: each becomes a record at once.
 // A record that cannot be written is remembered, and the next save says so.
-class JournalSink : public SandboxChanges {
+// The records of one person of a run are framed by a begin and an end
+// record, so a replay can tell a person that a kill cut off.
+class JournalSink : public SandboxChanges, public PersonChanges {
  public:
-  explicit JournalSink(Journal& journal) : m_journal(journal) {}
+  JournalSink(Journal& journal, MemoryDirectory& directory)
+      : m_journal(journal), m_directory(directory) {}
+
+  void personBegins() override { append('B', {}); }
+  void personEnds() override {
+    m_directory.reportHeldChange();
+    append('C', {});
+  }
 
   void entryStored(const QByteArray& ldifRecord) override { append('E', {ldifRecord}); }
   void memberAdded(const QString& groupDn, const QString& memberDn) override {
@@ -136,11 +151,15 @@ class JournalSink : public SandboxChanges {
   }
 
   Journal& m_journal;
+  MemoryDirectory& m_directory;
   QString m_failure;
 };
 
 Sandbox::Sandbox() = default;
-Sandbox::~Sandbox() = default;
+
+Sandbox::~Sandbox() {
+  if (m_lock >= 0) ::close(m_lock);
+}
 
 std::unique_ptr<Sandbox> Sandbox::open(const QString& dir, QString* error) {
   auto fail = [&](const QString& reason) {
@@ -172,16 +191,22 @@ std::unique_ptr<Sandbox> Sandbox::open(const QString& dir, QString* error) {
 
   std::unique_ptr<Sandbox> sandbox(new Sandbox);
   sandbox->m_dir = path;
+  // Two programs on one sandbox would each write their own view back.
+  sandbox->m_lock = ::open(QFile::encodeName(path + u'/' + kLockFile).constData(),
+                           O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (sandbox->m_lock < 0 || ::flock(sandbox->m_lock, LOCK_EX | LOCK_NB) != 0) {
+    return fail(QStringLiteral("The sandbox %1 is in use by another Quillstead program").arg(path));
+  }
   sandbox->m_directory = std::make_unique<MemoryDirectory>(defaultDomain());
   sandbox->m_shares = std::make_unique<SandboxShareService>(servers);
   sandbox->m_files = std::make_unique<SandboxFileSystem>(*sandbox->m_shares);
   sandbox->m_journal = std::make_unique<Journal>();
   QString reason;
-  if (!(isNew ? sandbox->createContent(&reason) : sandbox->loadContent(&reason)) ||
-      !sandbox->m_journal->open(path + u'/' + kJournalFile, &reason)) {
+  if (!sandbox->m_journal->open(path + u'/' + kJournalFile, &reason) ||
+      !(isNew ? sandbox->createContent(&reason) : sandbox->loadContent(&reason))) {
     return fail(reason);
   }
-  sandbox->m_sink = std::make_unique<JournalSink>(*sandbox->m_journal);
+  sandbox->m_sink = std::make_unique<JournalSink>(*sandbox->m_journal, *sandbox->m_directory);
   sandbox->m_directory->setChangeListener(sandbox->m_sink.get());
   sandbox->m_shares->setChangeListener(sandbox->m_sink.get());
   return sandbox;
@@ -241,26 +266,73 @@ bool Sandbox::replayJournal(QString* error) {
   const QString journalPath = m_dir + u'/' + kJournalFile;
   std::vector<Journal::Record> records;
   if (!Journal::read(journalPath, &records, error)) return false;
+  // The records of a person are applied once the person's end record is
+  // read; those of a person without one (a kill cut it off) are not.
+  std::vector<const Journal::Record*> person;
+  bool inPerson = false;
   for (const Journal::Record& record : records) {
-    const auto field = [&record](qsizetype i) { return QString::fromUtf8(record.fields.value(i)); };
-    QString reason;
-    bool ok = false;
-    if (record.kind == 'E' && record.fields.size() == 1) {
-      ok = m_directory->replayEntry(record.fields[0], &reason);
-    } else if (record.kind == 'M' && record.fields.size() == 2) {
-      ok = m_directory->replayMember(field(0), field(1), &reason);
-    } else if (record.kind == 'S' && record.fields.size() == 3) {
-      m_shares->replayShare(SandboxShare{field(0), field(1), field(2)});
-      ok = true;
-    } else {
-      reason = QStringLiteral("unknown record");
-    }
-    if (!ok) {
-      *error = QStringLiteral("%1, line %2: %3").arg(journalPath).arg(record.line).arg(reason);
+    if (record.kind == 'B' || record.kind == 'C') {
+      if (record.kind == 'C') {
+        for (const Journal::Record* change : person) {
+          if (!replay(*change, error)) return false;
+        }
+      }
+      person.clear();
+      inPerson = record.kind == 'B';
+    } else if (inPerson) {
+      person.push_back(&record);
+    } else if (!replay(record, error)) {
       return false;
     }
   }
-  return true;
+  if (!person.empty()) {
+    QStringList what;
+    for (const Journal::Record* change : person) what << describe(*change);
+    m_warnings << QStringLiteral("The last run was cut off while it worked on one person of its "
+                                 "list; that person's changes were taken back, so the next run "
+                                 "makes the person whole: %1.")
+                      .arg(what.join(QStringLiteral("; ")));
+  }
+  // Folded in at once: the journal starts empty, without the records just
+  // taken back.
+  return records.empty() || save(error);
+}
+
+bool Sandbox::replay(const Journal::Record& record, QString* error) {
+  const auto field = [&record](qsizetype i) { return QString::fromUtf8(record.fields.value(i)); };
+  QString reason;
+  bool ok = false;
+  if (record.kind == 'E' && record.fields.size() == 1) {
+    ok = m_directory->replayEntry(record.fields[0], &reason);
+  } else if (record.kind == 'M' && record.fields.size() == 2) {
+    ok = m_directory->replayMember(field(0), field(1), &reason);
+  } else if (record.kind == 'S' && record.fields.size() == 3) {
+    m_shares->replayShare(SandboxShare{field(0), field(1), field(2)});
+    ok = true;
+  } else {
+    reason = QStringLiteral("unknown record");
+  }
+  if (!ok) {
+    *error = QStringLiteral("%1, line %2: %3").arg(m_dir + u'/' + kJournalFile).arg(record.line).arg(reason);
+  }
+  return ok;
+}
+
+QString Sandbox::describe(const Journal::Record& record) {
+  const auto field = [&record](qsizetype i) { return QString::fromUtf8(record.fields.value(i)); };
+  switch (record.kind) {
+    case 'E': {
+      const std::optional<std::vector<LdifRecord>> entry = parseLdif(record.fields.value(0), nullptr);
+      return QStringLiteral("the entry %1").arg(entry && !entry->empty() ? entry->front().dn
+                                                                          : QString());
+    }
+    case 'M':
+      return QStringLiteral("%1 as a member of %2").arg(field(1), field(0));
+    case 'S':
+      return QStringLiteral("the share %1 of %2").arg(field(1), field(0));
+    default:
+      return QString();
+  }
 }
 
 bool Sandbox::createContent(QString* error) {
@@ -309,6 +381,8 @@ bool Sandbox::save(QString* error) {
   return true;
 }
 
-Platform Sandbox::platform() { return Platform{m_directory.get(), m_files.get(), m_shares.get()}; }
+Platform Sandbox::platform() {
+  return Platform{m_directory.get(), m_files.get(), m_shares.get(), m_sink.get()};
+}
 
 }  // namespace quill

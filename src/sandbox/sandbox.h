@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "core/platform.h"
+#include "sandbox/journal.h"
 
 namespace quill {
 
-class Journal;
 class JournalSink;
 class MemoryDirectory;
 class SandboxFileSystem;
@@ -19,6 +19,7 @@ class SandboxShareService;
 //   DIR/directory.ldif   the directory
 //   DIR/shares.tsv       server TAB share TAB local path, one share a line
 //   DIR/journal          every change since those two were last written
+//   DIR/lock             locked while a program has the sandbox open
 //   DIR/servers/<server>/<drive>/<path>   each server's disks
 //   DIR/Users_list.csv   a sample user list, written on creation
 // Every change is in the journal before the run reports it, so a kill at any
@@ -59,6 +60,8 @@ class Sandbox {
   bool createContent(QString* error);  // a new sandbox's first files
   bool loadContent(QString* error);
   bool replayJournal(QString* error);
+  bool replay(const Journal::Record& record, QString* error);
+  static QString describe(const Journal::Record& record);
   static QString legacyWarning(const QString& path);
 
   QString m_dir;
@@ -68,6 +71,7 @@ class Sandbox {
   std::unique_ptr<Journal> m_journal;
   std::unique_ptr<JournalSink> m_sink;
   QStringList m_warnings;
+  int m_lock = -1;  // held for the sandbox's lifetime
 };
 
 }  // namespace quill
