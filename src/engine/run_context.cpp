@@ -18,12 +18,13 @@ void RunContext::ReportLine(const QString& message) {
   // Names from the list are shown, never obeyed: no control character of
   // theirs reaches the log, the help box or a terminal.
   const QString shown = showControls(message);
-  if (!log.WriteLogLine(shown) && !m_logWarned) {
+  if (!log.WriteLogLine(shown) && !log.path().isEmpty() && !m_logWarned) {
     // Said once: the run goes on without its log, as it must.
     m_logWarned = true;
-    host.inform(QStringLiteral("The run log '%1' cannot be written: %2. The run goes on without it.")
-                    .arg(log.path(), log.lastError()),
-                MsgIcon::Critical);
+    host.inform(
+        QStringLiteral("The run log '%1' cannot be written: %2. The run goes on without it.")
+            .arg(log.path(), log.lastError()),
+        MsgIcon::Critical);
   }
   host.setHelp(shown);
   host.yield();

@@ -45,7 +45,7 @@ class SandboxShareService : public ShareService {
   // The folder on the local disk for localPath on server; empty with a reason
   // (when reason is given) when localPath is not a Windows path "X:\...",
   // would leave the server's disk, or passes a symbolic link.
-  QString hostPathFor(const QString& server, const QString& localPath, QString* reason);
+  QString hostPathFor(const QString& server, const QString& localPath, QString* reason = nullptr);
   // The share of server named name (without regard to case), or nullptr.
   const SandboxShare* findShare(const QString& server, const QString& name) const;
   bool serverExists(const QString& server);

@@ -128,7 +128,9 @@ TEST_F(BatchTest, FirstRunOnANewSandboxBuildsEverything) {
   const Entries ldif = readLdif(dir + "/directory.ldif");
   MemoryDirectory saved(QStringLiteral("example.test"));
   QString error;
-  ASSERT_TRUE(saved.loadLdif(dir + "/directory.ldif", &error)) << error.toStdString();
+  QFile savedFile(dir + "/directory.ldif");
+  ASSERT_TRUE(savedFile.open(QIODevice::ReadOnly));
+  ASSERT_TRUE(saved.fromLdif(savedFile.readAll(), &error)) << error.toStdString();
   QSet<QString> departments;
   for (const QStringList& p : people) {
     const QString dn = "CN=" + p[0] + " " + p[1] + ",OU=" + p[3] + "," + kUsersOu;

@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/password_files.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +58,7 @@ TEST(CommandLineTest, RunFlagsSetTheirFieldsInOrder) {
   RunOptions o;
   UserNamePatterns p;
   QString error;
-  ASSERT_TRUE(applyRunFlags(r.commandLine, o, p, &error));
+  applyRunFlags(r.commandLine, o, p);
   EXPECT_EQ(o.txt_Domain, QStringLiteral("c.d"));  // the later flag wins
   EXPECT_EQ(o.txt_CSVFile, QStringLiteral("/x/list.csv"));
   EXPECT_FALSE(o.chk_CreateFullTree);
@@ -102,19 +103,16 @@ TEST(CommandLineTest, PasswordFilesFillTheBoxesWhateverTheOrder) {
   RunOptions o;
   UserNamePatterns p;
   QString error;
-  ASSERT_TRUE(applyRunFlags(r.commandLine, o, p, &error));
-  EXPECT_EQ(o.txt_Password[0], QStringLiteral("Secret 1"));
-  EXPECT_EQ(o.txt_Password[1], QStringLiteral("Other"));
+  InitialPasswords read;
+  ASSERT_TRUE(readPasswordFiles(r.commandLine, &read, &error));
+  EXPECT_EQ(read.password, QStringLiteral("Secret 1"));
+  EXPECT_EQ(read.confirmation, QStringLiteral("Other"));
 
   const CommandLineResult missing = parseCommandLine(
       {QStringLiteral("--batch"), QStringLiteral("--password-file"), dir.filePath("none")});
   ASSERT_TRUE(missing.ok);
-  EXPECT_FALSE(applyRunFlags(missing.commandLine, o, p, &error));
+  EXPECT_FALSE(readPasswordFiles(missing.commandLine, &read, &error));
   EXPECT_TRUE(error.contains(QLatin1String("password file")));
-  error.clear();
-  EXPECT_FALSE(passwordFilesReadable(missing.commandLine, &error));
-  EXPECT_TRUE(error.contains(QLatin1String("password file")));
-  EXPECT_TRUE(passwordFilesReadable(r.commandLine, &error));
 }
 
 TEST(CommandLineTest, ModesAndWindowDefaults) {

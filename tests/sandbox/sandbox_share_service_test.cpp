@@ -121,13 +121,12 @@ TEST_F(SandboxShareServiceTest, TheTableSurvivesSaveAndLoad) {
   ASSERT_EQ(m_shares.CreateShare("files", "D:\\shares\\data\\Sales", "Sales$"), 0);
   QString error;
   const QString tsv = m_tmp.path() + "/shares.tsv";
-  ASSERT_TRUE(m_shares.save(tsv, &error)) << error.toStdString();
   SandboxShareService loaded(m_servers);
-  ASSERT_TRUE(loaded.load(tsv, &error)) << error.toStdString();
+  ASSERT_TRUE(loaded.fromTsv(m_shares.toTsv(), tsv, &error)) << error.toStdString();
   EXPECT_EQ(loaded.shares().size(), 2u);
   EXPECT_EQ(loaded.GetSharePath("files", "sales$"), "D:\\shares\\data\\Sales");
   // CR LF and a last line without its end are read all the same.
-  ASSERT_TRUE(loaded.load(writeFile("files\tdata\tD:\\x\r\nfiles\ty\tE:\\"), &error));
+  ASSERT_TRUE(loaded.fromTsv("files\tdata\tD:\\x\r\nfiles\ty\tE:\\", "t", &error));
   EXPECT_EQ(loaded.GetSharePath("files", "y"), "E:\\");
 }
 
@@ -137,7 +136,7 @@ TEST_F(SandboxShareServiceTest, LoadRefusesMalformedLinesAndKeepsTheTable) {
         "..\tdata\tD:\\x\n", "files\tda/ta\tD:\\x\n", "files\tdata\tD:\\..\\x\n",
         "files\tdata\t/srv/data\n", "files\ta\tD:\\x\nFILES\tA\tD:\\y\n"}) {
     QString error;
-    EXPECT_FALSE(m_shares.load(writeFile(text), &error)) << text;
+    EXPECT_FALSE(m_shares.fromTsv(text, "t", &error)) << text;
     EXPECT_TRUE(error.contains("in.tsv, line ")) << text << " -> " << error.toStdString();
     EXPECT_EQ(m_shares.shares().size(), 1u) << text;
   }
