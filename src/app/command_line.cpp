@@ -368,7 +368,8 @@ QString usageText() {
   }
   text += QStringLiteral(
       "  --password-file FILE     initial password, first line of FILE, into both\n"
-      "                           password boxes (txt_Password)\n"
+      "                           password boxes (txt_Password); needed to create\n"
+      "                           accounts; a pipe works\n"
       "  --confirm-password-file FILE\n"
       "                           confirmation only (txt_Password index 1)\n"
       "\n"
@@ -376,7 +377,8 @@ QString usageText() {
       "  --version                the version\n"
       "\n"
       "Exit status of --batch: 0 no errors or warnings, 1 errors, 2 warnings only,\n"
-      "3 the run ended early, 64 bad usage.\n");
+      "3 the run ended early (SIGINT, SIGTERM and SIGHUP end it after the current\n"
+      "person), 64 bad usage.\n");
   return text;
 }
 
