@@ -45,6 +45,7 @@ void BatchHost::wipePasswords() {
 void BatchHost::setStatus(const QString& text) { m_status = text; }
 
 void BatchHost::setHelp(const QString& text) {
+  if (m_lineObserver) m_lineObserver(text);
   // Every run line reaches the help box through ReportLine: in batch mode
   // that is standard output, flushed so a watcher sees each line at once.
   write(m_out, text);

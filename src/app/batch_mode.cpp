@@ -2,10 +2,12 @@
 
 #include <QDir>
 #include <cstdio>
+#include <optional>
 
 #include "app/app_state.h"
 #include "app/batch_host.h"
 #include "app/command_line.h"
+#include "app/dry_run_report.h"
 #include "app/password_files.h"
 #include "core/backends.h"
 #include "core/run_options.h"
@@ -13,9 +15,37 @@
 
 namespace quill {
 
+namespace {
+
+int exitStatusOf(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::Success:
+      return kExitSuccess;
+    case RunOutcome::Warnings:
+      return kExitWarnings;
+    case RunOutcome::Errors:
+      return kExitErrors;
+    case RunOutcome::EndedEarly:
+    case RunOutcome::AlreadyRunning:
+      break;
+  }
+  return kExitEarlyEnd;
+}
+
+}  // namespace
+
 int runBatch(const CommandLine& commandLine, Backends& backends, InitialPasswords passwords) {
   AppState state;
   state.platform = backends.platform();
+  // A dry run is the same run over views that keep every change in memory,
+  // with a log that keeps nothing.
+  std::optional<DryRun> dryRun;
+  DryRunReport report;
+  if (commandLine.dryRun) {
+    dryRun.emplace(state.platform);
+    state.platform = dryRun->platform();
+    state.runLog.setKeepsNothing(true);
+  }
   RunOptions options = startupRunOptions(QDir::currentPath(), *state.platform.files);
   applyRunFlags(commandLine, options, state.patterns);
   // Batch mode has no built-in password: without --password-file no account
@@ -24,27 +54,17 @@ int runBatch(const CommandLine& commandLine, Backends& backends, InitialPassword
 
   backends.setRunDomain(options.txt_Domain);
   BatchHost host(options, commandLine.answerYes, stdout, stderr);
+  if (dryRun) host.setLineObserver([&report](const QString& line) { report.takeLine(line); });
   RunDriver driver(state.platform, host, state.runLog, state.patterns);
-  const RunOutcome outcome = driver.cmd_GO_Click();
+  int status = exitStatusOf(driver.cmd_GO_Click());
   host.wipePasswords();
+  if (dryRun) {
+    const QByteArray line = ("Quillstead: " + report.summary(dryRun->counts()) + '\n').toUtf8();
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+    return status;
+  }
 
   // Whatever the run made stays made: the sandbox is saved however it ended.
-  int status = kExitSuccess;
-  switch (outcome) {
-    case RunOutcome::Success:
-      status = kExitSuccess;
-      break;
-    case RunOutcome::Warnings:
-      status = kExitWarnings;
-      break;
-    case RunOutcome::Errors:
-      status = kExitErrors;
-      break;
-    case RunOutcome::EndedEarly:
-    case RunOutcome::AlreadyRunning:
-      status = kExitEarlyEnd;
-      break;
-  }
   QString error;
   if (!backends.save(&error)) {
     std::fprintf(stderr, "quillstead: %s\n", error.toLocal8Bit().constData());

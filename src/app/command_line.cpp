@@ -197,6 +197,8 @@ class Parser {
       m_batch = noValue();
     } else if (is("--yes")) {
       cl.answerYes = noValue();
+    } else if (is("--dry-run")) {
+      cl.dryRun = noValue();
     } else if (is("--sandbox")) {
       if (takeValue(&cl.sandboxDir) && cl.sandboxDir.isEmpty()) {
         m_result.error = QStringLiteral("option --sandbox needs a folder");
@@ -266,6 +268,11 @@ class Parser {
     } else if (!m_batch && cl.answerYes) {
       m_result.error = QStringLiteral("option --yes needs --batch");
       return;
+    } else if (!m_batch && cl.dryRun) {
+      m_result.error = QStringLiteral(
+          "option --dry-run needs --batch (the window has its own "
+          "Dry run command)");
+      return;
     } else {
       cl.mode = m_batch ? CommandLine::Mode::Batch : CommandLine::Mode::Window;
     }
@@ -297,7 +304,8 @@ bool CommandLine::createsAccounts() const {
   return creates;
 }
 
-void applyRunFlags(const CommandLine& commandLine, RunOptions& options, UserNamePatterns& patterns) {
+void applyRunFlags(const CommandLine& commandLine, RunOptions& options,
+                   UserNamePatterns& patterns) {
   for (const auto& [name, value] : commandLine.runFlags) {
     const RunFlag* flag = findRunFlag(name);
     if (!flag) continue;
@@ -350,6 +358,9 @@ QString usageText() {
       "  --batch                  one run without a window; log lines on stdout,\n"
       "                           messages on stderr\n"
       "  --yes                    answer Yes to every Yes/No question (default: No)\n"
+      "  --dry-run                show every change the run would make, change nothing\n"
+      "                           (same output and exit status as the run; then one\n"
+      "                           line of counts on stderr)\n"
       "\n"
       "Run options (start from the window's start-up values):\n");
   for (const RunFlag& f : kRunFlags) {

@@ -25,6 +25,7 @@ struct CommandLine {
   bool startTls = false;
   QString credentialsFile;
   bool answerYes = false;
+  bool dryRun = false;  // --dry-run: the run over views that write nothing
   QString passwordFile;
   QString confirmPasswordFile;
   std::vector<std::pair<QString, QString>> runFlags;  // flag, value ("" for a switch)

@@ -34,6 +34,16 @@ qint64 withAccountDisabled(qint64 userAccountControl, bool disabled);
 // account completed by the run ends as 512.
 qint64 accountControlAfter(qint64 userAccountControl, bool disabled, bool passwordSet);
 
+// The bit of a domain root's pwdProperties that asks for complex passwords.
+inline constexpr qint64 kPasswordComplexFlag = 0x1;
+
+// Why password breaks a domain's policy: shorter than minLength characters,
+// or (complex) not holding three of upper case letters, lower case letters,
+// digits and other characters, or holding the account name. Empty when it
+// keeps the policy.
+QString passwordPolicyProblem(const QString& password, int minLength, bool complex,
+                              const QString& accountName);
+
 // A directory holds no empty value. false with kErrConstraintViolation pending
 // when changes stages an attribute without a value or with an empty one.
 bool refuseEmptyValues(const DirObject& changes, PendingError& err);

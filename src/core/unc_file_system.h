@@ -17,6 +17,15 @@ class UncFileSystem {
   // Creates the one folder uncPath; its parent must exist. Returns true on
   // success; on failure false with a reason in *error when error is given.
   virtual bool makeFolder(const QString& uncPath, QString* error) = 0;
+
+  // True when uncPath is a folder that holds nothing. Never reports an error.
+  virtual bool isEmptyFolder(const QString& uncPath) = 0;
+
+  // What removeFolder did.
+  enum class Removal { Removed, Missing, NotEmpty, Failed };
+  // Removes the folder uncPath when it is empty (a folder that holds anything
+  // stays). Failed with a reason in *error when error is given.
+  virtual Removal removeFolder(const QString& uncPath, QString* error) = 0;
 };
 
 }  // namespace quill

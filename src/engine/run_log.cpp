@@ -58,6 +58,7 @@ QString RunLog::linePrefix() const {
 }
 
 bool RunLog::WriteLogLine(const QString& message) {
+  if (m_keepsNothing) return true;
   if (m_path.isEmpty()) return false;
   bool written = false;
   {

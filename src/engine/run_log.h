@@ -40,6 +40,9 @@ class RunLog {
   bool WriteLogLine(const QString& message);
   const QString& lastError() const { return m_lastError; }
 
+  // A log that keeps nothing (a dry run's): every line is taken and dropped.
+  void setKeepsNothing(bool keepsNothing) { m_keepsNothing = keepsNothing; }
+
   // Moves the log to its dated name once it has reached the size limit.
   void RotateRunLog();
 
@@ -69,6 +72,7 @@ class RunLog {
   QDateTime m_periodStart;
   QString m_computerName;
   QString m_lastError;
+  bool m_keepsNothing = false;
 };
 
 // Opens the log in the desktop's viewer through host when it exists; does

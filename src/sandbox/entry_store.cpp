@@ -11,6 +11,7 @@ QString accountKey(const QString& name) { return name.toCaseFolded(); }
 constexpr QStringView kObjectClass = u"objectClass";
 constexpr QStringView kSamAccountName = u"sAMAccountName";
 constexpr QStringView kMember = u"member";
+constexpr QStringView kObjectGuid = u"objectGUID";
 
 // The DC= values of a domain root DN joined by ".", or empty when the DN has
 // other parts.
@@ -114,8 +115,55 @@ DirEntry* EntryStore::insert(std::unique_ptr<DirEntry> entry, DirEntry* parent) 
   m_byDn.insert(e->ndn, e);
   const QString sam = e->first(kSamAccountName);
   if (e->isAccount() && !sam.isEmpty()) m_accounts.insert(accountKey(sam), e);
+  const QString guid = e->first(kObjectGuid);
+  if (!guid.isEmpty()) m_byGuid.insert(guid.toLower(), e);
+  if (!e->memberKeys.isEmpty()) m_groups.insert(e);
+  e->slot = m_entries.size();
   m_entries.push_back(std::move(entry));
   return e;
+}
+
+bool EntryStore::addMember(DirEntry& group, const QString& memberDn) {
+  const QString key = normalizeDn(memberDn);
+  if (key.isEmpty() || group.memberKeys.contains(key)) return false;
+  group.add(QStringLiteral("member"), memberDn);
+  group.memberKeys.insert(key);
+  m_groups.insert(&group);
+  return true;
+}
+
+bool EntryStore::removeMember(DirEntry& group, const QString& memberNdn) {
+  if (!group.memberKeys.remove(memberNdn)) return false;
+  for (DirAttribute& a : group.attributes) {
+    if (a.name.compare(kMember, Qt::CaseInsensitive) != 0) continue;
+    a.values.removeIf([&](const QString& dn) { return normalizeDn(dn) == memberNdn; });
+    if (a.values.isEmpty()) {
+      group.attributes.erase(group.attributes.begin() + (&a - group.attributes.data()));
+    }
+    break;
+  }
+  return true;
+}
+
+void EntryStore::remove(DirEntry* entry) {
+  if (DirEntry* parent = entry->parent) {
+    std::erase(parent->children, entry);
+  } else {
+    m_root = nullptr;
+  }
+  for (DirEntry* group : m_groups) removeMember(*group, entry->ndn);
+  m_groups.remove(entry);
+  m_byDn.remove(entry->ndn);
+  const QString sam = entry->first(kSamAccountName);
+  if (!sam.isEmpty() && m_accounts.value(accountKey(sam)) == entry)
+    m_accounts.remove(accountKey(sam));
+  const QString guid = entry->first(kObjectGuid);
+  if (!guid.isEmpty()) m_byGuid.remove(guid.toLower());
+  // The last entry takes the removed one's slot.
+  const size_t slot = entry->slot;
+  std::swap(m_entries[slot], m_entries.back());
+  m_entries[slot]->slot = slot;
+  m_entries.pop_back();
 }
 
 void EntryStore::renameAccount(DirEntry& entry, const QString& oldName, const QString& newName) {
@@ -133,7 +181,8 @@ bool EntryStore::store(const LdifRecord& record, Place place, QString* error) {
   const std::optional<DnKeys> keys = dnKeys(record.dn);
   if (!keys) return fail(QStringLiteral("malformed DN"));
   DirEntry* existing = find(keys->ndn);
-  if (existing != nullptr && place != Place::Replace) return fail(QStringLiteral("duplicate entry"));
+  if (existing != nullptr && place != Place::Replace)
+    return fail(QStringLiteral("duplicate entry"));
 
   auto entry = std::make_unique<DirEntry>();
   DirEntry* parent = nullptr;
@@ -170,10 +219,15 @@ bool EntryStore::store(const LdifRecord& record, Place place, QString* error) {
 
   if (existing != nullptr) {
     // Changed in place, so every pointer to it stays valid.
-    if (existing->isAccount()) renameAccount(*existing, existing->first(kSamAccountName), QString());
+    if (existing->isAccount())
+      renameAccount(*existing, existing->first(kSamAccountName), QString());
+    m_byGuid.remove(existing->first(kObjectGuid).toLower());
     existing->attributes = std::move(entry->attributes);
     existing->memberKeys = std::move(entry->memberKeys);
     if (existing->isAccount() && !sam.isEmpty()) renameAccount(*existing, QString(), sam);
+    const QString guid = existing->first(kObjectGuid);
+    if (!guid.isEmpty()) m_byGuid.insert(guid.toLower(), existing);
+    if (!existing->memberKeys.isEmpty()) m_groups.insert(existing);
     return true;
   }
   insert(std::move(entry), parent);

@@ -11,8 +11,8 @@ HostFolders::Listing& HostFolders::listing(const QString& folder) {
   auto it = m_listings.find(folder);
   if (it != m_listings.end()) return *it;
   Listing entries;
-  const QFileInfoList infos = QDir(folder).entryInfoList(
-      QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+  const QFileInfoList infos = QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                         QDir::System | QDir::NoDotAndDotDot);
   for (const QFileInfo& info : infos) {
     entries.insert(info.fileName().toCaseFolded(), Entry{info.fileName(), info.isSymLink()});
   }
@@ -63,6 +63,18 @@ bool HostFolders::makeFolder(const QString& hostPath, QString* reason) {
   if (parent != m_listings.end()) {
     parent->insert(made.fileName().toCaseFolded(), Entry{made.fileName(), false});
   }
+  return true;
+}
+
+bool HostFolders::removeFolder(const QString& hostPath, QString* reason) {
+  if (!QDir().rmdir(hostPath)) {
+    *reason = QStringLiteral("the server's disk refused it");
+    return false;
+  }
+  const QFileInfo removed(hostPath);
+  auto parent = m_listings.find(removed.path());
+  if (parent != m_listings.end()) parent->remove(removed.fileName().toCaseFolded());
+  m_listings.remove(hostPath);
   return true;
 }
 

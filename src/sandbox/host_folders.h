@@ -24,6 +24,9 @@ class HostFolders {
   // Makes the folder hostPath (its parent must exist and was reached through
   // resolve) and keeps the index up to date. false with a reason on failure.
   bool makeFolder(const QString& hostPath, QString* reason);
+  // Removes the empty folder hostPath (reached through resolve) and keeps the
+  // index up to date. false with a reason on failure.
+  bool removeFolder(const QString& hostPath, QString* reason);
 
   const QString& root() const { return m_root; }
 

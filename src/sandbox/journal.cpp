@@ -31,7 +31,8 @@ bool parseLine(QByteArrayView line, Journal::Record* record) {
   record->kind = parts.front().front();
   record->fields.clear();
   for (qsizetype i = 1; i < parts.size(); ++i) {
-    auto decoded = QByteArray::fromBase64Encoding(parts[i], QByteArray::AbortOnBase64DecodingErrors);
+    auto decoded =
+        QByteArray::fromBase64Encoding(parts[i], QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded) return false;
     record->fields.append(std::move(*decoded));
   }
@@ -46,8 +47,8 @@ Journal::~Journal() {
 
 bool Journal::open(const QString& path, QString* error) {
   if (m_fd >= 0) ::close(m_fd);
-  m_fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC,
-                0600);
+  m_fd =
+      ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
   if (m_fd < 0) {
     if (error) *error = QStringLiteral("Cannot open %1: %2").arg(path, systemError());
     return false;
@@ -76,10 +77,10 @@ bool Journal::clear(QString* error) {
   return false;
 }
 
-bool Journal::read(const QString& path, std::vector<Record>* records, QString* error) {
+bool Journal::read(const QString& path, std::vector<Record>* records, QString* error, bool repair) {
   QFile file(path);
   if (!file.exists()) return true;
-  if (!file.open(QIODevice::ReadWrite)) {
+  if (!file.open(repair ? QIODevice::ReadWrite : QIODevice::ReadOnly)) {
     *error = QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
     return false;
   }
@@ -99,7 +100,7 @@ bool Journal::read(const QString& path, std::vector<Record>* records, QString* e
         *error = QStringLiteral("%1, line %2: the record is damaged").arg(path).arg(number);
         return false;
       }
-      if (!file.resize(pos)) {
+      if (repair && !file.resize(pos)) {
         *error = QStringLiteral("Cannot repair %1: %2").arg(path, file.errorString());
         return false;
       }

@@ -41,9 +41,11 @@ class Journal {
 
   // The records of the journal at path, in order (none when there is no
   // file). A last record cut short (the program died while writing it) is
-  // dropped, and the file is cut back to the records before it. false with a
-  // reason naming the line when a record before the last is damaged.
-  static bool read(const QString& path, std::vector<Record>* records, QString* error);
+  // dropped, and with repair the file is cut back to the records before it.
+  // false with a reason naming the line when a record before the last is
+  // damaged.
+  static bool read(const QString& path, std::vector<Record>* records, QString* error,
+                   bool repair = true);
 
  private:
   int m_fd = -1;

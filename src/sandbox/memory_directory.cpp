@@ -1,5 +1,7 @@
 #include "sandbox/memory_directory.h"
 
+#include <QUuid>
+
 #include "core/ads_path.h"
 #include "core/directory_schema.h"
 #include "core/dn.h"
@@ -21,16 +23,18 @@ constexpr QStringView kKnownAttributes[] = {
     u"objectClass", u"cn", u"ou", u"dc", u"sAMAccountName", u"userPrincipalName", u"displayName",
     u"givenName", u"sn", u"description", u"telephoneNumber", u"mail", u"pwdLastSet",
     u"userAccountControl", u"groupType", u"member", u"userPassword", u"unicodePwd",
-    u"distinguishedName", u"nTMixedDomain", u"minPwdLength"};
+    u"distinguishedName", u"nTMixedDomain", u"minPwdLength", u"objectGUID", u"pwdProperties"};
 // clang-format on
 
 // A string over text of static storage (a literal): no copy, no allocation.
 QString literal(QStringView text) { return QString::fromRawData(text.data(), text.size()); }
 
+QString newGuid() { return QUuid::createUuid().toString(QUuid::WithBraces); }
+
 // Attributes the directory maintains itself: the DN, the class, members
 // (through Add) and passwords (through SetPassword, stored only hashed).
 constexpr const char* kProtectedAttributes[] = {"distinguishedName", "objectClass", "member",
-                                                "userPassword", "unicodePwd"};
+                                                "userPassword",      "unicodePwd",  "objectGUID"};
 
 QString canonicalAttribute(const QString& name) {
   for (QStringView known : kKnownAttributes) {
@@ -128,12 +132,16 @@ bool planChanges(const EntryStore& store, const DirEntry& entry, const Rdn& rdn,
   }
 
   if (changes.password) {
-    const int minLength = store.root() ? store.root()->first(u"minPwdLength").toInt() : 0;
-    if (changes.password->size() < minLength) {
-      fail(err, kErrUnwillingToPerform,
-           QStringLiteral("0000052D: The password does not meet the domain's password policy "
-                          "(at least %1 characters).")
-               .arg(minLength));
+    const DirEntry* root = store.root();
+    const int minLength = root ? root->first(u"minPwdLength").toInt() : 0;
+    const bool complex =
+        root && (root->first(u"pwdProperties").toLongLong() & kPasswordComplexFlag) != 0;
+    const DirAttribute* sam = findPlanned(plan, QStringLiteral("sAMAccountName"));
+    const QString problem =
+        passwordPolicyProblem(*changes.password, minLength, complex,
+                              sam ? sam->values.front() : entry.first(u"sAMAccountName"));
+    if (!problem.isEmpty()) {
+      fail(err, kErrUnwillingToPerform, problem);
       return false;
     }
     setPlanned(plan, QStringLiteral("userPassword"), {hashPassword(*changes.password)});
@@ -177,6 +185,7 @@ void MemoryDirectory::addEntry(const QString& dn,
   if (const QStringList* members = entry->find(u"member")) {
     for (const QString& m : *members) entry->memberKeys.insert(normalizeDn(m));
   }
+  entry->set(QStringLiteral("objectGUID"), {newGuid()});
   m_store->insert(std::move(entry), parent);
 }
 
@@ -306,16 +315,22 @@ bool MemoryDirectory::replayEntry(const QByteArray& ldifRecord, QString* error) 
 bool MemoryDirectory::replayMember(const QString& groupDn, const QString& memberDn,
                                    QString* error) {
   DirEntry* g = m_store->find(normalizeDn(groupDn));
-  const QString key = normalizeDn(memberDn);
-  if (g == nullptr || key.isEmpty()) {
+  if (g == nullptr || normalizeDn(memberDn).isEmpty()) {
     *error = QStringLiteral("member of a group that is not there: %1").arg(groupDn);
     return false;
   }
-  if (!g->memberKeys.contains(key)) {
-    g->add(QStringLiteral("member"), memberDn);
-    g->memberKeys.insert(key);
-  }
+  m_store->addMember(*g, memberDn);
   return true;
+}
+
+void MemoryDirectory::replayDelete(const QString& dn) {
+  DirEntry* e = m_store->find(normalizeDn(dn));
+  if (e != nullptr && e->children.empty()) m_store->remove(e);
+}
+
+void MemoryDirectory::replayRemoveMember(const QString& groupDn, const QString& memberDn) {
+  if (DirEntry* g = m_store->find(normalizeDn(groupDn)))
+    m_store->removeMember(*g, normalizeDn(memberDn));
 }
 
 std::unique_ptr<DirObject> MemoryDirectory::Bind(const QString& path, PendingError& err) {
@@ -363,6 +378,8 @@ void MemoryDirectory::createEntry(DirObject& obj, DirObject& changes, PendingErr
   entry->dn = keys->rdnText + u',' + parent->dn;
   entry->ndn = keys->ndn;
   entry->set(QStringLiteral("objectClass"), objectClassesForNew(obj.objectClass));
+  // The sandbox's own objectGUID: an identity that stays through moves.
+  entry->set(QStringLiteral("objectGUID"), {newGuid()});
   for (const RdnPart& part : keys->rdn) entry->add(canonicalAttribute(part.type), part.value);
   if (entry->hasClass(u"user")) {
     entry->set(QStringLiteral("userAccountControl"), {QString::number(kNewUserAccountControl)});
@@ -462,9 +479,93 @@ void MemoryDirectory::Add(DirObject& group, const QString& memberPath, PendingEr
     fail(err, kErrUnwillingToPerform);
     return;
   }
-  g->add(QStringLiteral("member"), member->dn);
-  g->memberKeys.insert(member->ndn);
+  m_store->addMember(*g, member->dn);
   if (m_changes != nullptr) m_changes->memberAdded(g->dn, member->dn);
+}
+
+bool MemoryDirectory::HasMember(const DirObject& group, const QString& memberDn,
+                                PendingError& err) {
+  reportHeldChange();
+  const DirEntry* g = group.isNew ? nullptr : m_store->find(normalizeDn(group.dn));
+  if (g == nullptr) {
+    fail(err, kErrNoSuchObject);
+    return false;
+  }
+  return g->memberKeys.contains(normalizeDn(memberDn));
+}
+
+bool MemoryDirectory::AccountNameTaken(const QString& domain, const QString& name) {
+  reportHeldChange();
+  return !name.isEmpty() && domain.compare(m_domainFqdn, Qt::CaseInsensitive) == 0 &&
+         m_store->findAccount(name) != nullptr;
+}
+
+QString MemoryDirectory::ObjectGuid(const DirObject& obj, PendingError& err) {
+  reportHeldChangeUnless(&obj);
+  const DirEntry* e = obj.isNew ? nullptr : m_store->find(normalizeDn(obj.dn));
+  if (e == nullptr) {
+    fail(err, kErrNoSuchObject);
+    return {};
+  }
+  const QString guid = e->first(u"objectGUID");
+  if (guid.isEmpty()) fail(err, kErrPropertyNotFound);
+  return guid;
+}
+
+std::unique_ptr<DirObject> MemoryDirectory::BindGuid(const QString& domain, const QString& guid,
+                                                     PendingError& err) {
+  reportHeldChange();
+  const DirEntry* e = domain.compare(m_domainFqdn, Qt::CaseInsensitive) == 0 && !guid.isEmpty()
+                          ? m_store->findGuid(guid)
+                          : nullptr;
+  if (e == nullptr) {
+    fail(err, kErrNoSuchObject);
+    return nullptr;
+  }
+  auto obj = std::make_unique<DirObject>();
+  obj->host = domain;
+  obj->dn = e->dn;
+  obj->objectClass = e->objectClass();
+  return obj;
+}
+
+void MemoryDirectory::DeleteObject(const DirObject& obj, PendingError& err) {
+  reportHeldChange();
+  if (m_readOnly) {
+    fail(err, kErrAccessDenied);
+    return;
+  }
+  DirEntry* e = obj.isNew ? nullptr : m_store->find(normalizeDn(obj.dn));
+  if (e == nullptr) {
+    fail(err, kErrNoSuchObject);
+    return;
+  }
+  if (!e->children.empty()) {
+    fail(err, kErrNotLeaf);
+    return;
+  }
+  const QString dn = e->dn;
+  m_store->remove(e);
+  if (m_changes != nullptr) m_changes->entryDeleted(dn);
+}
+
+void MemoryDirectory::RemoveMember(DirObject& group, const QString& memberPath, PendingError& err) {
+  reportHeldChange();
+  if (m_readOnly) {
+    fail(err, kErrAccessDenied);
+    return;
+  }
+  DirEntry* g = group.isNew ? nullptr : m_store->find(normalizeDn(group.dn));
+  const AdsPath member = parseAdsPath(memberPath);
+  if (g == nullptr || !member.valid) {
+    fail(err, g == nullptr ? kErrNoSuchObject : kErrInvalidDnSyntax);
+    return;
+  }
+  if (!m_store->removeMember(*g, normalizeDn(member.dn))) {
+    fail(err, kErrNoAttributeOrValue);
+    return;
+  }
+  if (m_changes != nullptr) m_changes->memberRemoved(g->dn, member.dn);
 }
 
 bool MemoryDirectory::AccountExists(const QString& domain, const QString& name) {

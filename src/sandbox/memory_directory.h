@@ -59,6 +59,10 @@ class MemoryDirectory : public DirectoryService {
   // with a reason when it does not fit the directory.
   bool replayEntry(const QByteArray& ldifRecord, QString* error);
   bool replayMember(const QString& groupDn, const QString& memberDn, QString* error);
+  // A delete or a member removal read back from the journal; nothing when it
+  // was done already.
+  void replayDelete(const QString& dn);
+  void replayRemoveMember(const QString& groupDn, const QString& memberDn);
 
   QString domainFqdn() const { return m_domainFqdn; }
   QString rootDn() const { return m_rootDn; }
@@ -80,6 +84,13 @@ class MemoryDirectory : public DirectoryService {
   std::vector<ChildObject> Children(const DirObject& container, PendingError& err) override;
   void Add(DirObject& group, const QString& memberPath, PendingError& err) override;
   bool AccountExists(const QString& domain, const QString& name) override;
+  bool HasMember(const DirObject& group, const QString& memberDn, PendingError& err) override;
+  bool AccountNameTaken(const QString& domain, const QString& name) override;
+  QString ObjectGuid(const DirObject& obj, PendingError& err) override;
+  std::unique_ptr<DirObject> BindGuid(const QString& domain, const QString& guid,
+                                      PendingError& err) override;
+  void DeleteObject(const DirObject& obj, PendingError& err) override;
+  void RemoveMember(DirObject& group, const QString& memberPath, PendingError& err) override;
 
  private:
   // The stored entry a path names, or nullptr with the error pending.

@@ -9,11 +9,11 @@
 #include <QFileInfo>
 #include <utility>
 
-#include "sandbox/memory_directory.h"
-#include "sandbox/sandbox_file_system.h"
 #include "sandbox/journal.h"
 #include "sandbox/ldif.h"
+#include "sandbox/memory_directory.h"
 #include "sandbox/sandbox_changes.h"
+#include "sandbox/sandbox_file_system.h"
 #include "sandbox/sandbox_files.h"
 #include "sandbox/sandbox_share_service.h"
 
@@ -142,6 +142,13 @@ class JournalSink : public SandboxChanges, public PersonChanges {
   void shareAdded(const SandboxShare& share) override {
     append('S', {share.server.toUtf8(), share.name.toUtf8(), share.localPath.toUtf8()});
   }
+  void entryDeleted(const QString& dn) override { append('D', {dn.toUtf8()}); }
+  void memberRemoved(const QString& groupDn, const QString& memberDn) override {
+    append('R', {groupDn.toUtf8(), memberDn.toUtf8()});
+  }
+  void shareDeleted(const SandboxShare& share) override {
+    append('X', {share.server.toUtf8(), share.name.toUtf8()});
+  }
   // The first failure since the last save; empty when none.
   QString takeFailure() { return std::exchange(m_failure, QString()); }
 
@@ -161,7 +168,7 @@ Sandbox::~Sandbox() {
   if (m_lock >= 0) ::close(m_lock);
 }
 
-std::unique_ptr<Sandbox> Sandbox::open(const QString& dir, QString* error) {
+std::unique_ptr<Sandbox> Sandbox::open(const QString& dir, QString* error, Access access) {
   auto fail = [&](const QString& reason) {
     if (error) *error = reason;
     return std::unique_ptr<Sandbox>();
@@ -169,6 +176,12 @@ std::unique_ptr<Sandbox> Sandbox::open(const QString& dir, QString* error) {
   if (dir.isEmpty()) return fail(QStringLiteral("No sandbox folder given"));
   const QString path = QDir::cleanPath(QDir(dir).absolutePath());
   const QFileInfo info(path);
+  const bool readOnly = access == Access::ReadOnly;
+  if (readOnly && !QFileInfo::exists(path + u'/' + kDirectoryFile)) {
+    return fail(QStringLiteral("%1 holds no sandbox yet; a dry run writes nothing, so it cannot "
+                               "make one")
+                    .arg(path));
+  }
   bool isNew = false;
   if (!info.exists()) {
     if (!QDir().mkpath(path)) return fail(QStringLiteral("Cannot create the folder %1").arg(path));
@@ -186,15 +199,21 @@ std::unique_ptr<Sandbox> Sandbox::open(const QString& dir, QString* error) {
   }
   const QString servers = path + u'/' + kServersFolder;
   if (QFileInfo(servers).isSymLink()) {
-    return fail(QStringLiteral("%1 is a symbolic link; the sandbox never follows one").arg(servers));
+    return fail(
+        QStringLiteral("%1 is a symbolic link; the sandbox never follows one").arg(servers));
   }
 
   std::unique_ptr<Sandbox> sandbox(new Sandbox);
   sandbox->m_dir = path;
-  // Two programs on one sandbox would each write their own view back.
-  sandbox->m_lock = ::open(QFile::encodeName(path + u'/' + kLockFile).constData(),
-                           O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (sandbox->m_lock < 0 || ::flock(sandbox->m_lock, LOCK_EX | LOCK_NB) != 0) {
+  sandbox->m_readOnly = readOnly;
+  // Two programs on one sandbox would each write their own view back;
+  // readers only need it not to change under them.
+  const QByteArray lockPath = QFile::encodeName(path + u'/' + kLockFile);
+  sandbox->m_lock = readOnly ? ::open(lockPath.constData(), O_RDONLY | O_CLOEXEC)
+                             : ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if ((!readOnly && sandbox->m_lock < 0) ||
+      (sandbox->m_lock >= 0 &&
+       ::flock(sandbox->m_lock, (readOnly ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0)) {
     return fail(QStringLiteral("The sandbox %1 is in use by another Quillstead program").arg(path));
   }
   sandbox->m_directory = std::make_unique<MemoryDirectory>(defaultDomain());
@@ -202,10 +221,11 @@ std::unique_ptr<Sandbox> Sandbox::open(const QString& dir, QString* error) {
   sandbox->m_files = std::make_unique<SandboxFileSystem>(*sandbox->m_shares);
   sandbox->m_journal = std::make_unique<Journal>();
   QString reason;
-  if (!sandbox->m_journal->open(path + u'/' + kJournalFile, &reason) ||
+  if ((!readOnly && !sandbox->m_journal->open(path + u'/' + kJournalFile, &reason)) ||
       !(isNew ? sandbox->createContent(&reason) : sandbox->loadContent(&reason))) {
     return fail(reason);
   }
+  if (readOnly) return sandbox;
   sandbox->m_sink = std::make_unique<JournalSink>(*sandbox->m_journal, *sandbox->m_directory);
   sandbox->m_directory->setChangeListener(sandbox->m_sink.get());
   sandbox->m_shares->setChangeListener(sandbox->m_sink.get());
@@ -216,8 +236,10 @@ bool Sandbox::loadContent(QString* error) {
   const QString directoryPath = m_dir + u'/' + kDirectoryFile;
   const QString sharesPath = m_dir + u'/' + kSharesFile;
   // A save the program did not live to finish leaves its temporary file.
-  removeUnfinishedSave(directoryPath);
-  removeUnfinishedSave(sharesPath);
+  if (!m_readOnly) {
+    removeUnfinishedSave(directoryPath);
+    removeUnfinishedSave(sharesPath);
+  }
 
   QByteArray data;
   qsizetype records = 0;
@@ -257,15 +279,16 @@ bool Sandbox::loadContent(QString* error) {
 }
 
 QString Sandbox::legacyWarning(const QString& path) {
-  return QStringLiteral("%1 was written by an earlier version, without an end line; it is loaded "
-                        "as it stands and saved with one from now on.")
+  return QStringLiteral(
+             "%1 was written by an earlier version, without an end line; it is loaded "
+             "as it stands and saved with one from now on.")
       .arg(path);
 }
 
 bool Sandbox::replayJournal(QString* error) {
   const QString journalPath = m_dir + u'/' + kJournalFile;
   std::vector<Journal::Record> records;
-  if (!Journal::read(journalPath, &records, error)) return false;
+  if (!Journal::read(journalPath, &records, error, !m_readOnly)) return false;
   // The records of a person are applied once the person's end record is
   // read; those of a person without one (a kill cut it off) are not.
   std::vector<const Journal::Record*> person;
@@ -288,14 +311,15 @@ bool Sandbox::replayJournal(QString* error) {
   if (!person.empty()) {
     QStringList what;
     for (const Journal::Record* change : person) what << describe(*change);
-    m_warnings << QStringLiteral("The last run was cut off while it worked on one person of its "
-                                 "list; that person's changes were taken back, so the next run "
-                                 "makes the person whole: %1.")
+    m_warnings << QStringLiteral(
+                      "The last run was cut off while it worked on one person of its "
+                      "list; that person's changes were taken back, so the next run "
+                      "makes the person whole: %1.")
                       .arg(what.join(QStringLiteral("; ")));
   }
   // Folded in at once: the journal starts empty, without the records just
   // taken back.
-  return records.empty() || save(error);
+  return records.empty() || m_readOnly || save(error);
 }
 
 bool Sandbox::replay(const Journal::Record& record, QString* error) {
@@ -309,11 +333,23 @@ bool Sandbox::replay(const Journal::Record& record, QString* error) {
   } else if (record.kind == 'S' && record.fields.size() == 3) {
     m_shares->replayShare(SandboxShare{field(0), field(1), field(2)});
     ok = true;
+  } else if (record.kind == 'D' && record.fields.size() == 1) {
+    m_directory->replayDelete(field(0));
+    ok = true;
+  } else if (record.kind == 'R' && record.fields.size() == 2) {
+    m_directory->replayRemoveMember(field(0), field(1));
+    ok = true;
+  } else if (record.kind == 'X' && record.fields.size() == 2) {
+    m_shares->replayShareDelete(field(0), field(1));
+    ok = true;
   } else {
     reason = QStringLiteral("unknown record");
   }
   if (!ok) {
-    *error = QStringLiteral("%1, line %2: %3").arg(m_dir + u'/' + kJournalFile).arg(record.line).arg(reason);
+    *error = QStringLiteral("%1, line %2: %3")
+                 .arg(m_dir + u'/' + kJournalFile)
+                 .arg(record.line)
+                 .arg(reason);
   }
   return ok;
 }
@@ -322,14 +358,21 @@ QString Sandbox::describe(const Journal::Record& record) {
   const auto field = [&record](qsizetype i) { return QString::fromUtf8(record.fields.value(i)); };
   switch (record.kind) {
     case 'E': {
-      const std::optional<std::vector<LdifRecord>> entry = parseLdif(record.fields.value(0), nullptr);
-      return QStringLiteral("the entry %1").arg(entry && !entry->empty() ? entry->front().dn
-                                                                          : QString());
+      const std::optional<std::vector<LdifRecord>> entry =
+          parseLdif(record.fields.value(0), nullptr);
+      return QStringLiteral("the entry %1")
+          .arg(entry && !entry->empty() ? entry->front().dn : QString());
     }
     case 'M':
       return QStringLiteral("%1 as a member of %2").arg(field(1), field(0));
     case 'S':
       return QStringLiteral("the share %1 of %2").arg(field(1), field(0));
+    case 'D':
+      return QStringLiteral("the deletion of %1").arg(field(0));
+    case 'R':
+      return QStringLiteral("the removal of %1 from %2").arg(field(1), field(0));
+    case 'X':
+      return QStringLiteral("the deletion of the share %1 of %2").arg(field(1), field(0));
     default:
       return QString();
   }
@@ -357,6 +400,7 @@ bool Sandbox::createContent(QString* error) {
 }
 
 bool Sandbox::save(QString* error) {
+  if (m_readOnly) return true;  // nothing was changed
   m_directory->reportHeldChange();
   const QString lost = m_sink ? m_sink->takeFailure() : QString();
   const bool written =
@@ -364,16 +408,17 @@ bool Sandbox::save(QString* error) {
                      framedFile(kSharesKind, m_shares->toTsv(),
                                 static_cast<qsizetype>(m_shares->shares().size()), "shares"),
                      error) &&
-      writeIfChanged(m_dir + u'/' + kDirectoryFile,
-                     framedFile(kDirectoryKind, m_directory->toLdif(), m_directory->entryCount(),
-                                "entries"),
-                     error);
+      writeIfChanged(
+          m_dir + u'/' + kDirectoryFile,
+          framedFile(kDirectoryKind, m_directory->toLdif(), m_directory->entryCount(), "entries"),
+          error);
   // The journal is emptied only once both files hold what it holds.
   if (!written || !m_journal->clear(error)) return false;
   if (!lost.isEmpty()) {
     if (error) {
-      *error = QStringLiteral("The sandbox's journal could not be written (%1); the changes "
-                              "before this save were kept only in memory until now.")
+      *error = QStringLiteral(
+                   "The sandbox's journal could not be written (%1); the changes "
+                   "before this save were kept only in memory until now.")
                    .arg(lost);
     }
     return false;

@@ -35,7 +35,11 @@ class Sandbox {
   // does not exist or is empty. An existing sandbox is loaded unchanged, with
   // the changes of its journal. Returns nullptr with a reason (naming the
   // file and the line when one is damaged) in *error on failure.
-  static std::unique_ptr<Sandbox> open(const QString& dir, QString* error);
+  // ReadOnly (for a dry run): the sandbox must exist; nothing is created,
+  // repaired, written or folded in, and other readers may share it.
+  enum class Access { ReadWrite, ReadOnly };
+  static std::unique_ptr<Sandbox> open(const QString& dir, QString* error,
+                                       Access access = Access::ReadWrite);
 
   // Writes the directory and share table back and empties the journal; a
   // file whose content is unchanged is not rewritten. Returns false with a
@@ -72,6 +76,7 @@ class Sandbox {
   std::unique_ptr<JournalSink> m_sink;
   QStringList m_warnings;
   int m_lock = -1;  // held for the sandbox's lifetime
+  bool m_readOnly = false;
 };
 
 }  // namespace quill

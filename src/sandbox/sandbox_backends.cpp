@@ -20,8 +20,9 @@ class SandboxBackends : public Backends {
 
 }  // namespace
 
-std::unique_ptr<Backends> openSandboxBackends(const QString& dir, QString* error) {
-  std::unique_ptr<Sandbox> sandbox = Sandbox::open(dir, error);
+std::unique_ptr<Backends> openSandboxBackends(const QString& dir, QString* error, bool readOnly) {
+  std::unique_ptr<Sandbox> sandbox =
+      Sandbox::open(dir, error, readOnly ? Sandbox::Access::ReadOnly : Sandbox::Access::ReadWrite);
   if (!sandbox) return nullptr;
   return std::make_unique<SandboxBackends>(std::move(sandbox));
 }

@@ -80,4 +80,32 @@ bool SandboxFileSystem::makeFolder(const QString& uncPath, QString* error) {
   return true;
 }
 
+bool SandboxFileSystem::isEmptyFolder(const QString& uncPath) {
+  const QString hostPath = hostPathFor(uncPath);
+  return !hostPath.isEmpty() && QFileInfo(hostPath).isDir() &&
+         QDir(hostPath).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                QDir::NoDotAndDotDot);
+}
+
+UncFileSystem::Removal SandboxFileSystem::removeFolder(const QString& uncPath, QString* error) {
+  auto fail = [&](const QString& reason) {
+    if (error) *error = QStringLiteral("Cannot remove '%1': %2").arg(uncPath, reason);
+    return Removal::Failed;
+  };
+  QString hostPath;
+  QString reason;
+  int depth = 0;
+  if (!resolve(uncPath, &hostPath, &depth, &reason)) return fail(reason);
+  if (depth == 0) return fail(QStringLiteral("it is the root of a share"));
+  const QFileInfo info(hostPath);
+  if (!info.exists()) return Removal::Missing;
+  if (!info.isDir()) return fail(QStringLiteral("it is not a folder"));
+  if (!QDir(hostPath).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System |
+                              QDir::NoDotAndDotDot)) {
+    return Removal::NotEmpty;
+  }
+  if (!m_shares.disks().removeFolder(hostPath, &reason)) return fail(reason);
+  return Removal::Removed;
+}
+
 }  // namespace quill

@@ -75,8 +75,9 @@ bool SandboxShareService::fromTsv(const QByteArray& data, const QString& label, 
     }
     const QString key = shareKey(share.server, share.name);
     if (keys.contains(key)) {
-      return fail(where +
-                  QStringLiteral("share '%1' of '%2' is listed twice").arg(share.name, share.server));
+      return fail(
+          where +
+          QStringLiteral("share '%1' of '%2' is listed twice").arg(share.name, share.server));
     }
     keys.insert(key);
     shares.push_back(share);
@@ -94,6 +95,32 @@ QByteArray SandboxShareService::toTsv() const {
     data += (share.server + u'\t' + share.name + u'\t' + share.localPath + u'\n').toUtf8();
   }
   return data;
+}
+
+bool SandboxShareService::removeShare(const QString& server, const QString& name) {
+  const auto found = m_index.constFind(shareKey(server, name));
+  if (found == m_index.constEnd()) return false;
+  m_shares.erase(m_shares.begin() + static_cast<std::ptrdiff_t>(*found));
+  m_index.clear();
+  for (size_t i = 0; i < m_shares.size(); ++i) {
+    m_index.insert(shareKey(m_shares[i].server, m_shares[i].name), i);
+  }
+  return true;
+}
+
+void SandboxShareService::replayShareDelete(const QString& server, const QString& name) {
+  removeShare(server, name);
+}
+
+int SandboxShareService::DeleteShare(const QString& server, const QString& shareName) {
+  QString folder;
+  if (resolveServer(server, &folder) != kShareHostConnected) return kShareServerUnavailable;
+  const SandboxShare* share = findShare(folder, shareName);
+  if (share == nullptr) return kShareNotFound;
+  const SandboxShare deleted = *share;
+  removeShare(folder, shareName);
+  if (m_changes != nullptr) m_changes->shareDeleted(deleted);
+  return 0;
 }
 
 void SandboxShareService::replayShare(const SandboxShare& share) {

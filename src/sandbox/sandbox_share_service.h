@@ -38,6 +38,7 @@ class SandboxShareService : public ShareService {
   void addShare(const SandboxShare& share);
   // A share read back from the journal; nothing when it is there already.
   void replayShare(const SandboxShare& share);
+  void replayShareDelete(const QString& server, const QString& name);
   // Who hears of every share created from now on (the sandbox's journal).
   void setChangeListener(SandboxChanges* listener) { m_changes = listener; }
   const std::vector<SandboxShare>& shares() const { return m_shares; }
@@ -61,12 +62,15 @@ class SandboxShareService : public ShareService {
   int CreateShare(const QString& server, const QString& localPath,
                   const QString& shareName) override;
   QString GetSharePath(const QString& server, const QString& shareName) override;
+  int DeleteShare(const QString& server, const QString& shareName) override;
 
  private:
   // The folder name under serversDir of server (matched without regard to
   // case, as server names are); empty when the sandbox has no such server.
   QString serverFolder(const QString& server);
   static QString shareKey(const QString& server, const QString& name);
+  // Takes the share of server named name out of the table.
+  bool removeShare(const QString& server, const QString& name);
   // An empty server becomes the computer name; the results of ConnectShareHost.
   int resolveServer(const QString& server, QString* folder);
 
