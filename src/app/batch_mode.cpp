@@ -1,6 +1,8 @@
 #include "app/batch_mode.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <cstdio>
 #include <optional>
 
@@ -12,6 +14,8 @@
 #include "core/backends.h"
 #include "core/run_options.h"
 #include "engine/run_driver.h"
+#include "engine/run_record.h"
+#include "engine/run_undo.h"
 
 namespace quill {
 
@@ -30,6 +34,35 @@ int exitStatusOf(RunOutcome outcome) {
       break;
   }
   return kExitEarlyEnd;
+}
+
+void printError(const QString& text) {
+  const QByteArray line = ("quillstead: " + text + '\n').toUtf8();
+  std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+}
+
+const char* outcomeName(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::Success:
+      return "success";
+    case RunOutcome::Warnings:
+      return "warnings";
+    case RunOutcome::Errors:
+      return "errors";
+    case RunOutcome::EndedEarly:
+    case RunOutcome::AlreadyRunning:
+      break;
+  }
+  return "ended early";
+}
+
+// The record of an undo of recordPath: beside it, ".undo" before ".jsonl".
+QString undoRecordPath(const QString& recordPath) {
+  const QString stem =
+      recordPath.chopped(QStringLiteral(".jsonl").size()) + QStringLiteral(".undo");
+  QString path = stem + QStringLiteral(".jsonl");
+  for (int n = 2; QFileInfo::exists(path); ++n) path = stem + QStringLiteral("-%1.jsonl").arg(n);
+  return path;
 }
 
 }  // namespace
@@ -55,8 +88,55 @@ int runBatch(const CommandLine& commandLine, Backends& backends, InitialPassword
   backends.setRunDomain(options.txt_Domain);
   BatchHost host(options, commandLine.answerYes, stdout, stderr);
   if (dryRun) host.setLineObserver([&report](const QString& line) { report.takeLine(line); });
-  RunDriver driver(state.platform, host, state.runLog, state.patterns);
-  int status = exitStatusOf(driver.cmd_GO_Click());
+  // Every real run (and undo) leaves a record that a machine can read.
+  RunRecord record;
+  const QString records = RunRecord::folderIn(QDir::currentPath());
+  QString error;
+  int status = kExitSuccess;
+  if (!commandLine.undoRecord.isEmpty()) {
+    const QString recordPath = commandLine.undoRecord == u"last"
+                                   ? newestRunRecord(records)
+                                   : QFileInfo(commandLine.undoRecord).absoluteFilePath();
+    if (recordPath.isEmpty()) {
+      printError(QStringLiteral("there is no run record in %1 to undo").arg(records));
+      return kExitEarlyEnd;
+    }
+    RecordedRun recorded;
+    if (!dryRun && readRunRecord(recordPath, &recorded, &error) &&
+        !record.openAt(
+            undoRecordPath(recordPath),
+            {{QStringLiteral("record"), QStringLiteral("undo")},
+             {QStringLiteral("undoes"), recordPath},
+             {QStringLiteral("start"), QDateTime::currentDateTime().toString(Qt::ISODate)},
+             {QStringLiteral("backend"), backends.describe()}},
+            &error)) {
+      printError(error);
+    }
+    const RunOutcome outcome = UndoRun(state.platform, host, state.runLog, recordPath,
+                                       record.isOpen() ? &record : nullptr);
+    record.close({{QStringLiteral("ended"), QLatin1String(outcomeName(outcome))}});
+    status = exitStatusOf(outcome);
+  } else {
+    std::optional<RecordingPlatform> recording;
+    if (!dryRun) {
+      const RunRecord::Header header{QStringLiteral("run"), backends.describe(), options.txt_Domain,
+                                     QString()};
+      if (record.open(records, header, options, state.patterns, &error)) {
+        recording.emplace(state.platform, record);
+      } else {
+        printError(error + QStringLiteral("; the run goes on without its record"));
+      }
+    }
+    RunDriver driver(recording ? recording->platform() : state.platform, host, state.runLog,
+                     state.patterns);
+    const RunOutcome outcome = driver.cmd_GO_Click();
+    const RunCounters& counters = driver.lastCounters();
+    record.close({{QStringLiteral("ended"), QLatin1String(outcomeName(outcome))},
+                  {QStringLiteral("usersProcessed"), counters.UsersProcessed},
+                  {QStringLiteral("errorsOccurred"), counters.ErrorsOccurred},
+                  {QStringLiteral("warningsOccurred"), counters.WarningsOccurred}});
+    status = exitStatusOf(outcome);
+  }
   host.wipePasswords();
   if (dryRun) {
     const QByteArray line = ("Quillstead: " + report.summary(dryRun->counts()) + '\n').toUtf8();
@@ -65,9 +145,8 @@ int runBatch(const CommandLine& commandLine, Backends& backends, InitialPassword
   }
 
   // Whatever the run made stays made: the sandbox is saved however it ended.
-  QString error;
   if (!backends.save(&error)) {
-    std::fprintf(stderr, "quillstead: %s\n", error.toLocal8Bit().constData());
+    printError(error);
     if (status == kExitSuccess || status == kExitWarnings) status = kExitErrors;
   }
   return status;

@@ -199,6 +199,10 @@ class Parser {
       cl.answerYes = noValue();
     } else if (is("--dry-run")) {
       cl.dryRun = noValue();
+    } else if (is("--undo")) {
+      if (takeValue(&cl.undoRecord) && cl.undoRecord.isEmpty()) {
+        m_result.error = QStringLiteral("option --undo needs a run record or \"last\"");
+      }
     } else if (is("--sandbox")) {
       if (takeValue(&cl.sandboxDir) && cl.sandboxDir.isEmpty()) {
         m_result.error = QStringLiteral("option --sandbox needs a folder");
@@ -268,6 +272,11 @@ class Parser {
     } else if (!m_batch && cl.answerYes) {
       m_result.error = QStringLiteral("option --yes needs --batch");
       return;
+    } else if (!m_batch && !cl.undoRecord.isEmpty()) {
+      m_result.error = QStringLiteral(
+          "option --undo needs --batch (the window has its own Runs "
+          "command)");
+      return;
     } else if (!m_batch && cl.dryRun) {
       m_result.error = QStringLiteral(
           "option --dry-run needs --batch (the window has its own "
@@ -297,6 +306,7 @@ class Parser {
 CommandLineResult parseCommandLine(const QStringList& args) { return Parser(args).parse(); }
 
 bool CommandLine::createsAccounts() const {
+  if (!undoRecord.isEmpty()) return false;
   bool creates = true;  // the window's start-up value
   for (const auto& [flag, value] : runFlags) {
     if (flag == QLatin1String("--users")) parseYesNo(value, &creates);
@@ -358,6 +368,8 @@ QString usageText() {
       "  --batch                  one run without a window; log lines on stdout,\n"
       "                           messages on stderr\n"
       "  --yes                    answer Yes to every Yes/No question (default: No)\n"
+      "  --undo RECORD|last       take back the run of a run record in quillstead-runs/\n"
+      "                           (last: the newest); with --dry-run, show how\n"
       "  --dry-run                show every change the run would make, change nothing\n"
       "                           (same output and exit status as the run; then one\n"
       "                           line of counts on stderr)\n"

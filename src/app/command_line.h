@@ -26,6 +26,7 @@ struct CommandLine {
   QString credentialsFile;
   bool answerYes = false;
   bool dryRun = false;  // --dry-run: the run over views that write nothing
+  QString undoRecord;   // --undo: a run record to take back, or "last"
   QString passwordFile;
   QString confirmPasswordFile;
   std::vector<std::pair<QString, QString>> runFlags;  // flag, value ("" for a switch)

@@ -50,6 +50,7 @@ class Run {
 
   RunOutcome go();
   const QString& DomainFqdn() const { return m_ctx.domain.DomainFqdn; }
+  const RunCounters& counters() const { return m_ctx.counters; }
 
  private:
   enum class Verdict { Continue, Stop };
@@ -446,6 +447,7 @@ RunOutcome RunDriver::cmd_GO_Click() {
   Run run(m_platform, m_host, m_log, m_patterns);
   const RunOutcome outcome = run.go();
   if (!run.DomainFqdn().isNull()) m_domainFqdn = run.DomainFqdn();
+  m_lastCounters = run.counters();
   m_running = false;
   return outcome;
 }
