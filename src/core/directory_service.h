@@ -74,6 +74,9 @@ class DirectoryService {
   // True when the stored group holds memberDn. false with the error pending
   // when the group cannot be read.
   virtual bool HasMember(const DirObject& group, const QString& memberDn, PendingError& err) = 0;
+  // The DNs of every member of the stored group. Empty with the error
+  // pending when the group cannot be read.
+  virtual QStringList Members(const DirObject& group, PendingError& err) = 0;
   // True when a user, group or computer of domain has exactly the
   // sAMAccountName name (without regard to case, and without AccountExists'
   // computer "$"). Never leaves an error: any failure is false.

@@ -69,6 +69,12 @@ bool ForwardingDirectory::HasMember(const DirObject& group, const QString& membe
   return found;
 }
 
+QStringList ForwardingDirectory::Members(const DirObject& group, PendingError& err) {
+  QStringList members;
+  pass(err, [&](DirectoryService& target, PendingError& e) { members = target.Members(group, e); });
+  return members;
+}
+
 bool ForwardingDirectory::AccountNameTaken(const QString& domain, const QString& name) {
   bool taken = false;
   forward([&](DirectoryService& target, PendingError&) {
@@ -121,10 +127,10 @@ bool ForwardingFiles::makeFolder(const QString& uncPath, QString* error) {
   return made;
 }
 
-bool ForwardingFiles::isEmptyFolder(const QString& uncPath) {
-  bool empty = false;
-  forward([&](UncFileSystem& target) { empty = target.isEmptyFolder(uncPath); });
-  return empty;
+std::optional<QStringList> ForwardingFiles::folderEntries(const QString& uncPath) {
+  std::optional<QStringList> entries;
+  forward([&](UncFileSystem& target) { entries = target.folderEntries(uncPath); });
+  return entries;
 }
 
 UncFileSystem::Removal ForwardingFiles::removeFolder(const QString& uncPath, QString* error) {

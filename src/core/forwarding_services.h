@@ -25,6 +25,7 @@ class ForwardingDirectory : public DirectoryService {
   void Add(DirObject& group, const QString& memberPath, PendingError& err) override;
   bool AccountExists(const QString& domain, const QString& name) override;
   bool HasMember(const DirObject& group, const QString& memberDn, PendingError& err) override;
+  QStringList Members(const DirObject& group, PendingError& err) override;
   bool AccountNameTaken(const QString& domain, const QString& name) override;
   QString ObjectGuid(const DirObject& obj, PendingError& err) override;
   std::unique_ptr<DirObject> BindGuid(const QString& domain, const QString& guid,
@@ -52,7 +53,7 @@ class ForwardingFiles : public UncFileSystem {
   bool exists(const QString& uncPath) override;
   bool makeFolder(const QString& uncPath, QString* error) override;
   Removal removeFolder(const QString& uncPath, QString* error) override;
-  bool isEmptyFolder(const QString& uncPath) override;
+  std::optional<QStringList> folderEntries(const QString& uncPath) override;
 
  protected:
   using Call = std::function<void(UncFileSystem& target)>;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <optional>
 
 namespace quill {
 
@@ -18,8 +20,9 @@ class UncFileSystem {
   // success; on failure false with a reason in *error when error is given.
   virtual bool makeFolder(const QString& uncPath, QString* error) = 0;
 
-  // True when uncPath is a folder that holds nothing. Never reports an error.
-  virtual bool isEmptyFolder(const QString& uncPath) = 0;
+  // The names of what the folder uncPath holds; nullopt when it is no folder
+  // that can be read. Never reports an error.
+  virtual std::optional<QStringList> folderEntries(const QString& uncPath) = 0;
 
   // What removeFolder did.
   enum class Removal { Removed, Missing, NotEmpty, Failed };

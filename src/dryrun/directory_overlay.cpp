@@ -288,6 +288,30 @@ bool DirectoryOverlay::HasMember(const DirObject& group, const QString& memberDn
   return isMember(group.host, group.dn, memberDn);
 }
 
+QStringList DirectoryOverlay::Members(const DirObject& group, PendingError& err) {
+  Object* o = nullptr;
+  if (group.isNew || !exists(group.host, group.dn, &o)) {
+    fail(err, kErrNoSuchObject);
+    return {};
+  }
+  const QString groupNdn = normalizeDn(group.dn);
+  QStringList members;
+  QSet<QString> seen;
+  if (o == nullptr || !o->made) {
+    for (const QString& dn : m_real.Members(group, err)) {
+      const QString ndn = normalizeDn(dn);
+      if (!m_removedMembers.value(groupNdn).contains(ndn)) {
+        members << dn;
+        seen.insert(ndn);
+      }
+    }
+  }
+  for (const QString& ndn : m_addedMembers.value(groupNdn)) {
+    if (!seen.contains(ndn)) members << ndn;
+  }
+  return members;
+}
+
 bool DirectoryOverlay::AccountNameTaken(const QString& domain, const QString& name) {
   return !name.isEmpty() && accountNameTaken(domain, name);
 }

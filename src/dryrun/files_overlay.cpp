@@ -18,13 +18,6 @@ QString FilesOverlay::parentOf(const QString& uncPath) {
   return key.left(key.lastIndexOf(u'\\'));
 }
 
-bool FilesOverlay::hasMadeChild(const QString& key) const {
-  for (auto it = m_made.constBegin(); it != m_made.constEnd(); ++it) {
-    if (it.key().startsWith(key + u'\\')) return true;
-  }
-  return false;
-}
-
 bool FilesOverlay::exists(const QString& uncPath) {
   const QString key = keyOf(uncPath);
   if (m_made.contains(key)) return true;
@@ -56,17 +49,30 @@ bool FilesOverlay::makeFolder(const QString& uncPath, QString* error) {
   return true;
 }
 
-bool FilesOverlay::isEmptyFolder(const QString& uncPath) {
+std::optional<QStringList> FilesOverlay::folderEntries(const QString& uncPath) {
   const QString key = keyOf(uncPath);
-  if (hasMadeChild(key)) return false;
-  if (m_made.contains(key)) return true;
-  return !m_removed.contains(key) && m_real.isEmptyFolder(uncPath);
+  if (!exists(uncPath)) return std::nullopt;
+  QStringList entries;
+  if (!m_made.contains(key)) {
+    const std::optional<QStringList> real = m_real.folderEntries(uncPath);
+    if (!real) return std::nullopt;
+    for (const QString& name : *real) {
+      if (!m_removed.contains(key + u'\\' + name.toCaseFolded())) entries << name;
+    }
+  }
+  for (auto it = m_made.constBegin(); it != m_made.constEnd(); ++it) {
+    if (it.key().startsWith(key + u'\\') && !it.key().mid(key.size() + 1).contains(u'\\')) {
+      entries << it.value().section(u'\\', -1);
+    }
+  }
+  return entries;
 }
 
 UncFileSystem::Removal FilesOverlay::removeFolder(const QString& uncPath, QString* error) {
   (void)error;
   if (!exists(uncPath)) return Removal::Missing;
-  if (!isEmptyFolder(uncPath)) return Removal::NotEmpty;
+  const std::optional<QStringList> entries = folderEntries(uncPath);
+  if (!entries || !entries->isEmpty()) return Removal::NotEmpty;
   const QString key = keyOf(uncPath);
   if (!m_made.remove(key)) m_removed.insert(key);
   ++m_removedCount;

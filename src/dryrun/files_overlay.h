@@ -21,14 +21,13 @@ class FilesOverlay : public UncFileSystem {
 
   bool exists(const QString& uncPath) override;
   bool makeFolder(const QString& uncPath, QString* error) override;
-  bool isEmptyFolder(const QString& uncPath) override;
+  std::optional<QStringList> folderEntries(const QString& uncPath) override;
   Removal removeFolder(const QString& uncPath, QString* error) override;
 
  private:
   // uncPath as one key: separators reduced, no trailing one, case folded.
   static QString keyOf(const QString& uncPath);
   static QString parentOf(const QString& uncPath);
-  bool hasMadeChild(const QString& key) const;
 
   UncFileSystem& m_real;
   QHash<QString, QString> m_made;  // key -> path as made

@@ -141,7 +141,8 @@ void Undo::undoFolder(const QJsonObject& change) {
     m_ctx.ReportLine(QStringLiteral("The directory '%1' is gone already.").arg(folder));
     return;
   }
-  if (!m_ctx.files.isEmptyFolder(folder)) {
+  const std::optional<QStringList> entries = m_ctx.files.folderEntries(folder);
+  if (entries && !entries->isEmpty()) {
     ++m_kept;
     warn(QStringLiteral("the directory '%1' is not empty; it is kept.").arg(folder));
     return;
@@ -208,7 +209,7 @@ void Undo::undoObject(const QJsonObject& change) {
   }
   PendingError err;
   if (objectClass.compare(u"group", Qt::CaseInsensitive) == 0) {
-    if (!m_ctx.directory.Get(*obj, QStringLiteral("member"), err).isEmpty()) {
+    if (!m_ctx.directory.Members(*obj, err).isEmpty()) {
       ++m_kept;
       return warn(QStringLiteral("the group '%1' has members the run did not add; it is kept.")
                       .arg(path(obj->dn)));

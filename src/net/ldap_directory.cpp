@@ -372,6 +372,46 @@ bool LdapDirectory::HasMember(const DirObject& group, const QString& memberDn, P
   return !entries.empty();
 }
 
+QStringList LdapDirectory::Members(const DirObject& group, PendingError& err) {
+  QStringList members;
+  if (group.isNew) {
+    fail(err, kErrNoSuchObject);
+    return members;
+  }
+  LdapConnection* conn = connection(group.host, group.dn, err);
+  if (conn == nullptr) return members;
+  // A server gives a large group's members in ranges ("member;range=0-1499");
+  // the next range is asked for until the last one ("...-*") has come.
+  QString request = QStringLiteral("member");
+  for (int round = 0; round < 100000; ++round) {
+    std::vector<LdapEntry> entries;
+    DirError error;
+    if (!conn->search(group.dn, LdapScope::Base, QStringLiteral("(objectClass=*)"), {request},
+                      entries, &error)) {
+      err.set(error);
+      break;
+    }
+    if (entries.empty()) {
+      fail(err, kErrNoSuchObject);
+      break;
+    }
+    QString next;
+    for (auto it = entries.front().attributes.constBegin();
+         it != entries.front().attributes.constEnd(); ++it) {
+      if (it.key() != u"member" && !it.key().startsWith(u"member;range=")) continue;
+      for (const QByteArray& dn : it.value()) members << QString::fromUtf8(dn);
+      const QString high = it.key().section(u'-', -1);
+      if (it.key() != u"member" && high != u"*") {
+        next = QStringLiteral("member;range=%1-*").arg(high.toLongLong() + 1);
+      }
+    }
+    if (next.isEmpty()) break;
+    request = next;
+  }
+  dropIfBroken(conn);
+  return members;
+}
+
 bool LdapDirectory::findInDomain(const QString& domain, const QString& filter,
                                  const QStringList& attributes, LdapEntry* found) {
   if (domain.isEmpty()) return false;

@@ -39,6 +39,7 @@ class LdapDirectory : public DirectoryService {
   void Add(DirObject& group, const QString& memberPath, PendingError& err) override;
   bool AccountExists(const QString& domain, const QString& name) override;
   bool HasMember(const DirObject& group, const QString& memberDn, PendingError& err) override;
+  QStringList Members(const DirObject& group, PendingError& err) override;
   bool AccountNameTaken(const QString& domain, const QString& name) override;
   QString ObjectGuid(const DirObject& obj, PendingError& err) override;
   std::unique_ptr<DirObject> BindGuid(const QString& domain, const QString& guid,

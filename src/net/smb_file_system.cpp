@@ -194,24 +194,21 @@ bool SmbFileSystem::makeFolder(const QString& uncPath, QString* error) {
   return false;
 }
 
-bool SmbFileSystem::isEmptyFolder(const QString& uncPath) {
+std::optional<QStringList> SmbFileSystem::folderEntries(const QString& uncPath) {
   SMBCCTX* context = m_client->context();
   int folderCount = 0;
   QString reason;
   const QByteArray url = context == nullptr ? QByteArray() : urlFor(uncPath, &folderCount, &reason);
-  if (url.isEmpty()) return false;
+  if (url.isEmpty()) return std::nullopt;
   SMBCFILE* folder = smbc_getFunctionOpendir(context)(context, url.constData());
-  if (folder == nullptr) return false;
-  bool empty = true;
+  if (folder == nullptr) return std::nullopt;
+  QStringList entries;
   while (const smbc_dirent* entry = smbc_getFunctionReaddir(context)(context, folder)) {
-    const QByteArray name(entry->name);
-    if (name != "." && name != "..") {
-      empty = false;
-      break;
-    }
+    const QString name = QString::fromUtf8(entry->name);
+    if (name != u"." && name != u"..") entries << name;
   }
   smbc_getFunctionClosedir(context)(context, folder);
-  return empty;
+  return entries;
 }
 
 UncFileSystem::Removal SmbFileSystem::removeFolder(const QString& uncPath, QString* error) {

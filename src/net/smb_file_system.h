@@ -43,7 +43,7 @@ class SmbFileSystem : public UncFileSystem {
   bool makeFolder(const QString& uncPath, QString* error) override;
   // Removes the empty folder uncPath; a share itself is never removed.
   Removal removeFolder(const QString& uncPath, QString* error) override;
-  bool isEmptyFolder(const QString& uncPath) override;
+  std::optional<QStringList> folderEntries(const QString& uncPath) override;
 
  private:
   class Client;  // the libsmbclient context, defined in the .cpp

@@ -494,6 +494,17 @@ bool MemoryDirectory::HasMember(const DirObject& group, const QString& memberDn,
   return g->memberKeys.contains(normalizeDn(memberDn));
 }
 
+QStringList MemoryDirectory::Members(const DirObject& group, PendingError& err) {
+  reportHeldChange();
+  const DirEntry* g = group.isNew ? nullptr : m_store->find(normalizeDn(group.dn));
+  if (g == nullptr) {
+    fail(err, kErrNoSuchObject);
+    return {};
+  }
+  const QStringList* members = g->find(u"member");
+  return members ? *members : QStringList();
+}
+
 bool MemoryDirectory::AccountNameTaken(const QString& domain, const QString& name) {
   reportHeldChange();
   return !name.isEmpty() && domain.compare(m_domainFqdn, Qt::CaseInsensitive) == 0 &&

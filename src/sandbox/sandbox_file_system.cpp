@@ -80,11 +80,11 @@ bool SandboxFileSystem::makeFolder(const QString& uncPath, QString* error) {
   return true;
 }
 
-bool SandboxFileSystem::isEmptyFolder(const QString& uncPath) {
+std::optional<QStringList> SandboxFileSystem::folderEntries(const QString& uncPath) {
   const QString hostPath = hostPathFor(uncPath);
-  return !hostPath.isEmpty() && QFileInfo(hostPath).isDir() &&
-         QDir(hostPath).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                QDir::NoDotAndDotDot);
+  if (hostPath.isEmpty() || !QFileInfo(hostPath).isDir()) return std::nullopt;
+  return QDir(hostPath).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
 }
 
 UncFileSystem::Removal SandboxFileSystem::removeFolder(const QString& uncPath, QString* error) {

@@ -16,7 +16,7 @@ class SandboxFileSystem : public UncFileSystem {
   bool exists(const QString& uncPath) override;
   bool makeFolder(const QString& uncPath, QString* error) override;
   Removal removeFolder(const QString& uncPath, QString* error) override;
-  bool isEmptyFolder(const QString& uncPath) override;
+  std::optional<QStringList> folderEntries(const QString& uncPath) override;
   // The local folder for uncPath, empty when it names no share of the sandbox.
   QString hostPathFor(const QString& uncPath);
 

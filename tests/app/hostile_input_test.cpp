@@ -258,8 +258,11 @@ TEST_F(HostileInput, ASignalEndsTheRunAfterThePersonAndKeepsItsWork) {
   p.setWorkingDirectory(m_tmp.path());
   p.start(QStringLiteral(QUILL_BINARY), {"--batch", "--sandbox", path("S"), "--csv", csv,
                                          "--dir-root", "\\\\files\\data", "--password-file", pw});
+  ASSERT_TRUE(p.waitForStarted());
+  const pid_t pid = static_cast<pid_t>(p.processId());
+  ASSERT_GT(pid, 0);
   ASSERT_TRUE(p.waitForReadyRead(60000));
-  ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+  ::kill(pid, SIGTERM);
   ASSERT_TRUE(p.waitForFinished(60000));
   const QString out = QString::fromUtf8(p.readAllStandardOutput());
   EXPECT_EQ(p.exitCode(), 3);
