@@ -1,6 +1,6 @@
 // The preview pictures: each shows what a run with the options that call for
-// it builds; the picture window shows beside the main window while a preview
-// button is held.
+// it builds, line by line in its box; the picture window shows beside the main
+// window while a preview button is held.
 #include "gui/preview_choice.h"
 #include "gui/preview_pictures.h"
 #include "gui/preview_window.h"
@@ -15,15 +15,6 @@ int openLines(const std::vector<PreviewNode>& nodes) {
   int lines = 0;
   for (const PreviewNode& n : nodes) lines += 1 + (n.collapsed ? 0 : openLines(n.children));
   return lines;
-}
-
-TEST(PreviewPictures, EachDrawsALinePerUnfoldedNodeAndFitsItsBox) {
-  for (int n = 0; n < kPreviewPictureCount; ++n) {
-    PreviewPicture picture(previewTree(n), nullptr);
-    EXPECT_GT(picture.lineCount(), 1) << n;
-    EXPECT_EQ(picture.lineCount(), openLines(picture.tree())) << n;
-    EXPECT_LE(picture.lineCount() * 14 + 12, PreviewPicture::kHeight) << n;  // margins of 6
-  }
 }
 
 // Label paths "a\b\c" of a picture; a top container the options leave to the
@@ -56,8 +47,12 @@ class PreviewRunTest : public WindowTest {
     }
   }
   // Each line once; every line but "..." is built, and everything built is
-  // shown, or "..." stands for more of its level.
+  // shown, or "..." stands for more of its level. The picture draws a line
+  // per unfolded node, all inside its box (margins of 6).
   void expectShows(int picture, const QStringList& shown, const QStringList& made) {
+    const PreviewPicture drawn(previewTree(picture), nullptr);
+    EXPECT_EQ(drawn.lineCount(), openLines(drawn.tree())) << picture;
+    EXPECT_LE(drawn.lineCount() * 14 + 12, PreviewPicture::kHeight) << picture;
     const std::string what = std::to_string(picture) + "\n shows " +
                              shown.join(u' ').toStdString() + "\n built " +
                              made.join(u' ').toStdString();
@@ -90,7 +85,6 @@ TEST_F(PreviewRunTest, EachPictureShowsWhatARunWithItsOptionsBuilds) {
       "chk_CreateDep", "chk_CreateDuty",        "chk_CreateUsers",
       "chk_CreateOUs", "chk_UsersOnSpecificOU", "chk_PubDirSingle",
       "chk_PubDirDep", "chk_PrivDir",           "opt_PrivateDirsLocation_1"};
-  const QString ou = u"OU=%1,DC=example,DC=test"_s;
   for (int bits = 0; bits < 49; ++bits) {
     SCOPED_TRACE(bits);
     reopenSandbox();
@@ -108,16 +102,11 @@ TEST_F(PreviewRunTest, EachPictureShowsWhatARunWithItsOptionsBuilds) {
         o.chk_CreateUsers && !o.chk_CreateOUs && !o.chk_UsersOnSpecificOU && !o.chk_CreateFullTree;
     if ((ous < 0 && groups < 0 && folders < 0) || accountsHaveNoPlace) continue;
 
-    for (const QString& name : {u"People"_s, u"Teams"_s}) {
-      PendingError err;
-      MemoryDirectory& dir = m_sandbox->directory();
-      dir.SetInfo(*dir.Create(*dir.Bind(u"LDAP://example.test"_s, err), u"organizationalUnit"_s,
-                              u"OU="_s + name, err),
-                  err);
-      child<QLineEdit>(name == u"Teams"_s ? "txt_GroupsOU" : "txt_UsersOU")
-          ->setText(u"LDAP://example.test/"_s + ou.arg(name));
-    }
-    child<QLineEdit>("txt_DepartmentOU")->setText(u"LDAP://example.test/"_s + ou.arg(u"People"_s));
+    // Two empty containers of a fresh sandbox take what the options leave to the user.
+    const QString people = u"OU=Domain Controllers,DC=example,DC=test"_s;
+    const QString teams = u"CN=Computers,DC=example,DC=test"_s;
+    for (const char* box : {"txt_DepartmentOU", "txt_UsersOU", "txt_GroupsOU"})
+      child<QLineEdit>(box)->setText(u"LDAP://example.test/"_s + (box[4] == 'G' ? teams : people));
     prepareRun(persons, u"\\\\files\\data\\new"_s);
     m_prompter.answers = {MsgAnswer::Yes};  // create the missing folder root
     click("cmd_GO");
@@ -125,10 +114,11 @@ TEST_F(PreviewRunTest, EachPictureShowsWhatARunWithItsOptionsBuilds) {
 
     QStringList made;  // the full tree's OUs, or those the test chose
     if (o.chk_CreateFullTree) made << u"OU's"_s;
-    for (const QString& name : {u"OU's"_s, u"People"_s, u"Teams"_s})
-      built(ou.arg(name), name, false, made);
+    built(u"OU=OU's,DC=example,DC=test"_s, u"OU's"_s, false, made);
+    built(people, u"People"_s, false, made);
+    built(teams, u"Teams"_s, false, made);
     QStringList groupTrees;
-    built(o.chk_CreateFullTree ? u"OU=Groups,"_s + ou.arg(u"OU's"_s) : ou.arg(u"Teams"_s), {}, true,
+    built(o.chk_CreateFullTree ? u"OU=Groups,OU=OU's,DC=example,DC=test"_s : teams, {}, true,
           groupTrees);
     QStringList disk;
     const QString host = m_sandbox->files().hostPathFor(u"\\\\files\\data\\new"_s);

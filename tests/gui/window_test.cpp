@@ -19,13 +19,14 @@ class MainWindowTest : public WindowTest {
     return text("lbl_Stat") + u' ' +
            child("lbl_Stat")->palette().color(QPalette::WindowText).name();
   }
-  bool enabled(const char* name) { return child(name)->isEnabled(); }
-  void expectFullTree() {
-    for (const char* name : {"chk_CreateDep", "chk_CreateDuty", "chk_CreateOUs", "chk_CreateUsers"})
-      EXPECT_TRUE(checked(name) && !enabled(name)) << name;
-    EXPECT_FALSE(visible("chk_UsersOnSpecificOU") || visible("txt_DepartmentOU") ||
-                 visible("txt_GroupsOU"));
-    EXPECT_TRUE(visible("Label2") && visible("txt_Password_0"));
+  // Of the space-separated controls, those shown, each with "!" when disabled.
+  QString shownOf(const char* names) {
+    QStringList out;
+    for (const QString& name : QString::fromLatin1(names).split(u' ')) {
+      QWidget* w = child(name.toLatin1().constData());
+      if (!w->isHidden()) out << name + (w->isEnabled() ? u""_s : u"!"_s);
+    }
+    return out.join(u' ');
   }
 };
 
@@ -39,12 +40,11 @@ TEST_F(MainWindowTest, CreditAndDisclaimerUntilTheTimerAndThePointerOnTheLogoBri
   sendEnter(child("Picture1"));  // the credit again, for five more seconds
   EXPECT_EQ(status(), authorCredit() + u" #0000ff"_s);
   EXPECT_GT(timer->remainingTime(), 4000);
-  m_window->setHelp(u"a progress line"_s);
   timer->start(1);
   QEventLoop wait;
   QTimer::singleShot(100, &wait, &QEventLoop::quit);
   wait.exec();
-  EXPECT_EQ(status() + text("txt_help"), readyPrompt() + u" #000000"_s);
+  EXPECT_EQ(status(), readyPrompt() + u" #000000"_s);
   sendMouse(child("Picture1"), QEvent::MouseButtonDblClick);
   EXPECT_EQ(m_prompter.messageTexts(), disclaimerText().toStdString() + '|');
   EXPECT_EQ(m_prompter.messages.at(0).icon, MsgIcon::None);
@@ -73,7 +73,6 @@ TEST_F(MainWindowTest, PointerOverAControlExplainsIt) {
     }
   }
   // The public folder per department explains itself only on a button release.
-  sendEnter(child("chk_PubDirDep"));
   sendMouse(child("chk_PubDirDep"), QEvent::MouseMove);
   EXPECT_EQ(text("txt_help"), shown(helpText(HelpTopic::Password)));
   sendMouse(child("chk_PubDirDep"), QEvent::MouseButtonRelease);
@@ -105,7 +104,7 @@ TEST_F(MainWindowTest, FreeAreaOfEitherFrameClearsTheHelpAndOnlyTheDirectoryFram
   }
 }
 
-TEST_F(MainWindowTest, TextBoxesSelectAllOnFocusAndTheDomainCarriesIntoTheEmailDomain) {
+TEST_F(MainWindowTest, TextBoxesSelectAllOnFocusTheDomainCarriesOnAndBrowseButtonsFillThem) {
   QFocusEvent focusIn(QEvent::FocusIn, Qt::MouseFocusReason);
   QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
   for (const char* name : {"txt_CSVFile", "txt_Password_1", "txt_Domain", "txt_DirRoot"}) {
@@ -115,33 +114,34 @@ TEST_F(MainWindowTest, TextBoxesSelectAllOnFocusAndTheDomainCarriesIntoTheEmailD
     QCoreApplication::sendEvent(child(name), &focusOut);
   }
   EXPECT_EQ(text("txt_EmailDomain"), u"txt_Domain"_s);  // the last box left copies nothing
+  // The chooser's choice, or nothing when it is cancelled.
+  m_prompter.texts = {u"/home/admin/list.csv"_s};
+  for (const char* button : {"cmd_Browse4CSV", "cmd_Browse4FullFS"}) click(button);
+  EXPECT_EQ(text("txt_CSVFile") + u'|' + text("txt_DirRoot"), u"/home/admin/list.csv|"_s);
+  EXPECT_EQ(m_prompter.shownTitles, QStringList(2, u"Choose a file"_s));
 }
 
-TEST_F(MainWindowTest, FullTreeLocksTheFourOptionsAndHidesTheOuRows) {
-  expectFullTree();
+TEST_F(MainWindowTest, OptionRulesShowHideLockAndCheckTheOptionsThatDependOnTheClickedOne) {
+  const char* const directory =
+      "chk_CreateFullTree chk_CreateDep chk_CreateDuty chk_CreateOUs chk_CreateUsers "
+      "chk_UsersOnSpecificOU txt_DepartmentOU txt_GroupsOU txt_UsersOU txt_Password_0";
+  const QString fullTree =
+      u"chk_CreateFullTree chk_CreateDep! chk_CreateDuty! chk_CreateOUs! "_s
+      u"chk_CreateUsers! txt_Password_0"_s;
+  EXPECT_EQ(shownOf(directory), fullTree);
+  EXPECT_TRUE(checked("chk_CreateDep") && checked("chk_CreateDuty") && checked("chk_CreateOUs"));
   EXPECT_GE(child("cmd_GO")->font().weight(), QFont::Bold);
-  click("chk_CreateFullTree");
-  for (const char* name : {"chk_CreateDep", "chk_CreateDuty", "chk_CreateOUs", "chk_CreateUsers"})
-    EXPECT_TRUE(enabled(name)) << name;
   // Every OU row shows, even the users OU whose box is unchecked, until that box is clicked twice.
-  EXPECT_TRUE(visible("txt_DepartmentOU") && visible("txt_GroupsOU") && visible("txt_UsersOU"));
-  EXPECT_FALSE(checked("chk_UsersOnSpecificOU"));
-  click("chk_UsersOnSpecificOU");
-  click("chk_UsersOnSpecificOU");
-  EXPECT_FALSE(visible("txt_UsersOU") || visible("cmd_Browse4UsersOU"));
-  for (const char* name : {"chk_CreateUsers", "chk_CreateDep", "chk_CreateDuty"}) click(name);
-  ASSERT_FALSE(visible("txt_Password_0") || visible("txt_GroupsOU"));
-  click("chk_CreateFullTree");  // checks the four again and runs their rules
-  expectFullTree();
-  EXPECT_TRUE(m_prompter.messages.empty());
-}
-
-TEST_F(MainWindowTest, DepartmentOusOrTheSingleUsersOuKeepAPlaceForTheAccounts) {
   click("chk_CreateFullTree");
-  click("chk_CreateOUs");  // a message, then the single users OU (whose rule runs quietly)
+  EXPECT_EQ(shownOf(directory), QString::fromLatin1(directory));
+  for (const char* name : {"chk_UsersOnSpecificOU", "chk_UsersOnSpecificOU"}) click(name);
+  EXPECT_FALSE(visible("txt_UsersOU") || visible("cmd_Browse4UsersOU"));
+  // Accounts need department OUs or the single users OU: a message, then the other one (whose
+  // rule runs quietly).
+  click("chk_CreateOUs");
   EXPECT_TRUE(checked("chk_UsersOnSpecificOU") && visible("txt_UsersOU"));
   EXPECT_FALSE(visible("txt_DepartmentOU") || visible("cmd_UsersOUBrowse"));
-  click("chk_UsersOnSpecificOU");  // a message, then department OUs again (quietly)
+  click("chk_UsersOnSpecificOU");
   EXPECT_TRUE(checked("chk_CreateOUs") && visible("txt_DepartmentOU") && !visible("txt_UsersOU"));
   EXPECT_EQ(m_prompter.messageTexts(),
             "If you uncheck this checkbox, A specific OU must be specified.|You must specify a "
@@ -152,17 +152,16 @@ TEST_F(MainWindowTest, DepartmentOusOrTheSingleUsersOuKeepAPlaceForTheAccounts) 
   // quietly (its box was unchecked, so nothing complains).
   click("chk_UsersOnSpecificOU");
   click("chk_CreateUsers");
-  EXPECT_FALSE(visible("Label2") || visible("txt_Password_0") || visible("chk_UsersOnSpecificOU"));
+  EXPECT_EQ(shownOf(directory),
+            u"chk_CreateFullTree chk_CreateDep chk_CreateDuty chk_CreateOUs "_s
+            u"chk_CreateUsers txt_DepartmentOU txt_GroupsOU"_s);
   EXPECT_FALSE(checked("chk_UsersOnSpecificOU"));
   click("chk_CreateOUs");
   click("chk_CreateUsers");
   EXPECT_EQ(m_prompter.messages.size(), 2u) << m_prompter.messageTexts();
   EXPECT_TRUE(checked("chk_UsersOnSpecificOU") && visible("txt_UsersOU") && visible("Label2"));
-}
-
-TEST_F(MainWindowTest, GroupsOuRowFollowsEitherGroupBoxAndTheFolderRootAnyFolderBox) {
-  click("chk_CreateFullTree");
-  // Each click, then the follower that shows after it ("!" hidden).
+  // Each click, then the follower that shows after it ("!" hidden): the groups OU row while
+  // either group box is checked, the folder root while any folder box is.
   const char* const steps[] = {"chk_CreateDep",    "txt_GroupsOU",   "chk_CreateDuty",
                                "!Label3",          "chk_CreateDuty", "cmd_GroupsOUBrowse",
                                "chk_PrivDir",      "txt_DirRoot",    "chk_PubDirSingle",
@@ -173,29 +172,17 @@ TEST_F(MainWindowTest, GroupsOuRowFollowsEitherGroupBoxAndTheFolderRootAnyFolder
     const bool hidden = steps[i + 1][0] == '!';
     EXPECT_EQ(visible(steps[i + 1] + hidden), !hidden) << steps[i] << " " << steps[i + 1];
   }
-  EXPECT_FALSE(enabled("opt_PrivateDirsLocation_0") || enabled("opt_PrivateDirsLocation_1"));
+  EXPECT_EQ(shownOf("opt_PrivateDirsLocation_0 opt_PrivateDirsLocation_1"),
+            u"opt_PrivateDirsLocation_0! opt_PrivateDirsLocation_1!"_s);
   click("chk_PrivDir");
-  EXPECT_TRUE(enabled("opt_PrivateDirsLocation_0") && enabled("opt_PrivateDirsLocation_1"));
-  // The options are read from the live controls.
+  EXPECT_TRUE(child("opt_PrivateDirsLocation_0")->isEnabled());
+  click("chk_CreateFullTree");  // checks the four again and runs their rules
+  EXPECT_EQ(shownOf(directory), fullTree);
+  // The options a run reads are the live controls.
+  click("chk_HiddenShares");
   child<QLineEdit>("txt_Password_1")->setText(u"second"_s);
-  const RunOptions before = m_window->options();
-  for (const char* name : {"opt_PrivateDirsLocation_1", "chk_HiddenShares", "chk_EmailDomain"})
-    click(name);
-  const RunOptions o = m_window->options();
-  EXPECT_EQ(o.txt_Password[1], u"second"_s);
-  EXPECT_TRUE(o.opt_PrivateDirsLocation != before.opt_PrivateDirsLocation &&
-              o.chk_HiddenShares != before.chk_HiddenShares &&
-              o.chk_EmailDomain != before.chk_EmailDomain);
-}
-
-TEST_F(MainWindowTest, BrowseButtonsWriteTheChoiceAndCancelEmptiesTheBox) {
-  m_prompter.texts = {u"/home/admin/list.csv"_s};
-  click("cmd_Browse4CSV");
-  EXPECT_EQ(text("txt_CSVFile"), u"/home/admin/list.csv"_s);
-  click("cmd_Browse4CSV");  // cancelled
-  click("cmd_Browse4FullFS");
-  EXPECT_EQ(text("txt_CSVFile") + text("txt_DirRoot"), u""_s);
-  EXPECT_EQ(m_prompter.shownTitles, QStringList(3, u"Choose a file"_s));
+  EXPECT_TRUE(m_window->options().chk_HiddenShares);
+  EXPECT_EQ(m_window->options().txt_Password[1], u"second"_s);
 }
 
 TEST_F(MainWindowTest, WhoTypedInTheHelpBoxOpensTheAboutBoxAndClosingClosesEveryOtherWindow) {
@@ -241,19 +228,16 @@ TEST(WindowMode, BackendsThatCannotBeOpenedEndTheProgramWithTheReason) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "quillstead: no server answers\n");
 }
 
-class RunWindowTest : public WindowTest {
- protected:
-  void SetUp() override {
-    WindowTest::SetUp();
-    prepareRun({u"John,Smith,Clerk at desk 4,Sales,Clerk,555-0101"_s,
-                u"Mary,Jones,Sales manager,Sales,Manager,555-0102"_s,
-                u"Linda,Brown,Chief accountant,Finance,Manager,555-0202"_s},
-               u"\\\\files\\data\\"_s);
-  }
-};
-
-TEST_F(RunWindowTest, DuringARunGoIsIgnoredOptionsApplyFromTheNextPersonAndCloseWaits) {
+TEST_F(WindowTest, RunsThroughTheWindow) {
+  const QStringList persons = {u"John,Smith,Clerk at desk 4,Sales,Clerk,555-0101"_s,
+                               u"Mary,Jones,Sales manager,Sales,Manager,555-0102"_s,
+                               u"Linda,Brown,Chief accountant,Finance,Manager,555-0202"_s};
+  click("Command2");  // no log before the first run
+  EXPECT_TRUE(m_prompter.openedLogs.isEmpty());
+  prepareRun(persons, u"\\\\files\\data\\"_s);
   m_window->show();
+  // During a run GO is ignored, options apply from the next person on, and closing the window
+  // waits for the end of the run.
   bool acted = false;
   bool closedDuringRun = true;
   QTimer during;
@@ -269,9 +253,7 @@ TEST_F(RunWindowTest, DuringARunGoIsIgnoredOptionsApplyFromTheNextPersonAndClose
   m_prompter.onAsk = [&] { savesBeforeSummary = m_saves; };
   click("cmd_GO");
   EXPECT_TRUE(acted && !closedDuringRun);
-  EXPECT_EQ(m_prompter.messages.size(), 1u) << m_prompter.messageTexts();
-  EXPECT_EQ(m_prompter.messages.at(0).icon, MsgIcon::Information);  // the summary
-  EXPECT_TRUE(text("lbl_Stat").startsWith(u"3 users processed"_s));
+  EXPECT_EQ(m_prompter.messages.size(), 1u) << m_prompter.messageTexts();  // the summary
   const QString sales = u",OU=Sales,OU=Users,OU=OU's,DC=example,DC=test"_s;
   EXPECT_EQ(m_sandbox->directory().values(u"CN=John Smith"_s + sales, u"mail"_s) +
                 m_sandbox->directory().values(u"CN=Mary Jones"_s + sales, u"mail"_s),
@@ -284,20 +266,19 @@ TEST_F(RunWindowTest, DuringARunGoIsIgnoredOptionsApplyFromTheNextPersonAndClose
   EXPECT_EQ(text("txt_DirRoot"), u"\\\\files\\data"_s);
   EXPECT_NE(text("txt_help"), shown(disclaimerText()));
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  EXPECT_EQ(child<QProgressBar>("prg_ListRead")->value(),
-            child<QProgressBar>("prg_ListRead")->maximum());
-}
+  auto* bar = child<QProgressBar>("prg_ListRead");
+  EXPECT_EQ(bar->value(), bar->maximum());
 
-TEST_F(RunWindowTest, QuestionsOfARunReachTheUserAndTheLogOpensOnlyOnceThereIsOne) {
-  click("Command2");
-  EXPECT_TRUE(m_prompter.openedLogs.isEmpty());
   // A mixed-mode domain asks whether to go on without nesting groups; going on ends with
-  // errors, and the user asks to see the log.
+  // errors, and the user asks to see the log, which Command2 opens too.
+  reopenSandbox();
   MemoryDirectory& dir = m_sandbox->directory();
   PendingError err;
   std::unique_ptr<DirObject> root = dir.Bind(u"LDAP://example.test"_s, err);
   dir.Put(*root, u"nTMixedDomain"_s, u"1"_s);
   dir.SetInfo(*root, err);
+  prepareRun(persons, u"\\\\files\\data"_s);
+  m_prompter = ScriptedPrompter();
   m_prompter.answers = {MsgAnswer::Yes, MsgAnswer::Yes};
   click("cmd_GO");
   ASSERT_EQ(m_prompter.messages.size(), 2u) << m_prompter.messageTexts();
