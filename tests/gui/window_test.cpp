@@ -178,6 +178,7 @@ TEST_F(MainWindowTest, OptionRulesShowHideLockAndCheckTheOptionsThatDependOnTheC
   EXPECT_TRUE(child("opt_PrivateDirsLocation_0")->isEnabled());
   click("chk_CreateFullTree");  // checks the four again and runs their rules
   EXPECT_EQ(shownOf(directory), fullTree);
+  EXPECT_TRUE(checked("chk_CreateDep") && checked("chk_CreateDuty") && checked("chk_CreateOUs"));
   // The options a run reads are the live controls.
   click("chk_HiddenShares");
   child<QLineEdit>("txt_Password_1")->setText(u"second"_s);
