@@ -11,6 +11,7 @@
 #include "app/batch_mode.h"
 #include "app/command_line.h"
 #include "sandbox/memory_directory.h"
+#include "sandbox/sandbox_backends.h"
 #include "support/qt_print.h"
 
 namespace quill {
@@ -122,6 +123,24 @@ TEST_F(BatchTest, ExitStatusTellsHowTheRunEnded) {
   }
   EXPECT_FALSE(QFileInfo::exists(m_dir)) << "bad usage touches nothing";
   EXPECT_EQ(quill({"--help"}).out, usageText());
+}
+
+// The sandbox's backends as a full disk leaves them: nothing can be saved.
+class UnsavedBackends : public Backends {
+ public:
+  explicit UnsavedBackends(std::unique_ptr<Backends> inner) : m_inner(std::move(inner)) {}
+  Platform platform() override { return m_inner->platform(); }
+  bool save(QString* error) override { return error->append("the disk is full").isEmpty(); }
+  QString describe() const override { return m_inner->describe(); }
+  std::unique_ptr<Backends> m_inner;
+};
+
+TEST_F(BatchTest, ARunWhoseSandboxCannotBeSavedEndsWithErrors) {
+  const QString current = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(m_tmp.path()));  // the run log lands there
+  UnsavedBackends backends(openSandboxBackends(m_dir, nullptr));
+  EXPECT_EQ(runBatch(parseCommandLine(runArgs()).commandLine, backends), kExitErrors);
+  QDir::setCurrent(current);
 }
 
 }  // namespace

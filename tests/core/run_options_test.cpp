@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "core/domain_strings.h"
 #include "core/unc_file_system.h"
 #include "support/qt_print.h"
 
@@ -29,18 +28,6 @@ TEST(RunOptionsTest, StartupListPathOnlyWhenTheFileExists) {
     EXPECT_EQ(options.txt_CSVFile, dir.path() + "/Users_list.csv") << current.toStdString();
     EXPECT_EQ(options.txt_Password[0], defaultInitialPassword());
     EXPECT_EQ(options.txt_Password[1], defaultInitialPassword());
-  }
-}
-
-TEST(DomainStringsTest, EveryDotBecomesADcComponent) {
-  const struct {
-    QString domain, suffix;
-  } cases[] = {{"x.y.z", ",DC=x,DC=y,DC=z"}, {"corp", ",DC=corp"}, {"a..b", ",DC=a,DC=,DC=b"}};
-  for (const auto& c : cases) {
-    const DomainStrings strings = deriveDomainStrings(c.domain);
-    EXPECT_EQ(strings.DomainFqdn, c.domain);
-    EXPECT_EQ(strings.DomainDnSuffix, c.suffix) << c.domain.toStdString();
-    EXPECT_EQ(strings.LdapPrefix, "LDAP://" + c.domain + "/") << c.domain.toStdString();
   }
 }
 

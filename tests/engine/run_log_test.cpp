@@ -31,7 +31,8 @@ class RunLogTest : public ::testing::Test {
   RunLog m_log{[this] { return m_now; }};
 };
 
-TEST_F(RunLogTest, LinesCarryThePrefixesAndEndWithCrLf) {
+TEST_F(RunLogTest, LinesCarryThePrefixesAndEndWithCrLfUnlessTheLogCannotBeWritten) {
+  EXPECT_FALSE(m_log.WriteLogLine("before any run"));
   QString folder = m_dir.path();
   QString fileName;
   EXPECT_EQ(m_log.OpenRunLog({.IncludeDate = true, .IncludeTime = true}, folder, fileName, 0), 0);
@@ -45,6 +46,13 @@ TEST_F(RunLogTest, LinesCarryThePrefixesAndEndWithCrLf) {
   EXPECT_EQ(contents(fileName),
             (prefix + QString::fromUtf8("Creating OU: 'S\xC3\xA9'\r\n") + prefix + "second run\r\n")
                 .toUtf8());
+  QFile notAFolder(m_dir.filePath("plain-file"));
+  ASSERT_TRUE(notAFolder.open(QIODevice::WriteOnly));
+  open(1, notAFolder.fileName());
+  EXPECT_FALSE(m_log.WriteLogLine("lost"));
+  qint32 size = -7;
+  EXPECT_EQ(RunLog::GetLogFileSize(m_log.path(), size), 1);
+  EXPECT_EQ(size, -7);
 }
 
 TEST_F(RunLogTest, RotatesOnceTheFileHasReachedTheLimit) {
@@ -80,17 +88,6 @@ TEST_F(RunLogTest, RotationsStartNewPeriodsAndNeverOverwriteAnOlderLog) {
   EXPECT_EQ(contents("quill-From-2-1-05_0-9-to-2-1-05_0-9.log"), QByteArray(1100, 'b') + "\r\n");
   EXPECT_EQ(contents("quill-From-2-1-05_0-9-to-2-1-05_0-9-2.log"), QByteArray(1100, 'c') + "\r\n");
   EXPECT_EQ(contents("quill.log"), "fresh\r\n");
-}
-
-TEST_F(RunLogTest, AnUnwritableLogIsReportedAndLeftAlone) {
-  EXPECT_FALSE(m_log.WriteLogLine("before any run"));
-  QFile notAFolder(m_dir.filePath("plain-file"));
-  ASSERT_TRUE(notAFolder.open(QIODevice::WriteOnly));
-  open(1, notAFolder.fileName());
-  EXPECT_FALSE(m_log.WriteLogLine("lost"));
-  qint32 size = -7;
-  EXPECT_EQ(RunLog::GetLogFileSize(m_log.path(), size), 1);
-  EXPECT_EQ(size, -7);
 }
 
 }  // namespace

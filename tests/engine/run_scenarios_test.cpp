@@ -492,10 +492,8 @@ TEST_F(RunScenarios, AccountStepFlagsItsOutcome) {
     reopen();
     c.setUp(*this);
     QString dn;
-    EXPECT_EQ(
-        CreateUserAccount(ctx(), UserRecord(kJohn), *bind("CN=Users," + kRootDn), "JSmith", dn),
-        c.code)
-        << c.what;
+    const std::unique_ptr<DirObject> users = bind("CN=Users," + kRootDn);
+    EXPECT_EQ(CreateUserAccount(ctx(), UserRecord(kJohn), *users, "JSmith", dn), c.code) << c.what;
     EXPECT_EQ(dn.isEmpty(), c.code != kUserCreated) << c.what;
     EXPECT_EQ(ctx().counters.ErrorsOccurred, c.errors) << c.what;
     EXPECT_EQ(ctx().counters.WarningsOccurred, c.warnings) << c.what;

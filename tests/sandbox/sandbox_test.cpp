@@ -17,7 +17,6 @@ namespace {
 
 class SandboxTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(m_tmp.isValid()); }
   std::unique_ptr<Sandbox> openOk() {
     QString error;
     std::unique_ptr<Sandbox> sandbox = Sandbox::open(m_dir, &error);
