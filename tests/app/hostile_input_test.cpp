@@ -98,6 +98,7 @@ TEST_F(HostileInput, BadPasswordFilesStopBeforeAnythingIsCreated) {
       {"", "empty"},
       {"\n", "empty"},
       {"\r\n", "empty"},
+      {"\xef\xbb\xbf\n", "empty"},  // a byte order mark alone is no password
       {"Secr\xe9t\n", "not UTF-8"},
       {QByteArray(1025, 'x'), "longer than 1024"},
       {"Sec\rret\n", "carriage return"},
