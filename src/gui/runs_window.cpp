@@ -107,7 +107,7 @@ RunsWindow::RunsWindow(std::function<void(const QString&)> undo, QWidget* parent
   layout->addWidget(m_list, 2);
   layout->addWidget(m_plan, 1);
   layout->addLayout(buttons);
-  resize(820, 420);
+  resize(1000, 460);
 }
 
 void RunsWindow::refresh() {
