@@ -53,12 +53,13 @@ QIcon logoIcon() {
   return vectorIcon([svg](QPainter& p) { svg->render(&p, QRectF(0, 0, 64, 64)); }, 64);
 }
 
-LogoLabel::LogoLabel(int size, QWidget* parent) : QLabel(parent) { setFixedSize(size, size); }
+LogoLabel::LogoLabel(int size, QWidget* parent) : QLabel(parent), m_logo(logoIcon()) {
+  setFixedSize(size, size);
+}
 
 void LogoLabel::paintEvent(QPaintEvent*) {
-  static const QIcon logo = logoIcon();
   QPainter p(this);
-  logo.paint(&p, contentsRect());
+  m_logo.paint(&p, contentsRect());
 }
 
 }  // namespace quill

@@ -25,6 +25,9 @@ class LogoLabel : public QLabel {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QIcon m_logo;
 };
 
 }  // namespace quill
