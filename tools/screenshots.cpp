@@ -14,6 +14,7 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -25,13 +26,13 @@
 #include <cstdio>
 #include <functional>
 
+#include <QTest>
 #include "gui/about_box.h"
 #include "gui/dry_run_window.h"
 #include "gui/ou_browser_dialog.h"
 #include "gui/preview_pictures.h"
 #include "gui/preview_window.h"
 #include "gui/runs_window.h"
-#include "real_input.h"
 #include "tool_window.h"
 
 namespace quill::tools {
@@ -225,11 +226,11 @@ int personsRun(const QString& name) {
   ToolWindow t(&prompter);
   if (!t.ok()) return 1;
   t.window().show();  // fitted to the screen as it first shows
-  test::activate(&t.window());
+  activate(&t.window());
   settle(300);
   t.window().Timer1_Timer();
-  test::realClick(t.child("txt_DirRoot"));
-  test::realType(QStringLiteral("\\\\files\\data"));
+  QTest::mouseClick(t.child("txt_DirRoot"), Qt::LeftButton, {}, {5, 5});
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("\\\\files\\data"));
   settle();
   saveScreen(name + QStringLiteral("-typed"));
   QString message;
@@ -254,8 +255,8 @@ int personsRun(const QString& name) {
     }
   });
   answer.start();
-  test::realClick(t.child("cmd_Browse4CSV"));
-  test::realClick(t.child("cmd_GO"));
+  QTest::mouseClick(t.child("cmd_Browse4CSV"), Qt::LeftButton, {}, {5, 5});
+  QTest::mouseClick(t.child("cmd_GO"), Qt::LeftButton, {}, {5, 5});
   answer.stop();
   const QString status = t.child<QLabel>("lbl_Stat")->text();
   std::printf("root: %s\nlist: %s\nmessage: %s\nstatus: %s\n",

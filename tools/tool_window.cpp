@@ -1,6 +1,6 @@
 #include "tool_window.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -61,6 +61,14 @@ void ToolWindow::prepareRun(int count, int departments, int duties) {
 
 QString ToolWindow::sampleList() const {
   return m_temp.filePath(QStringLiteral("sandbox/Users_list.csv"));
+}
+
+void activate(QWidget* window) {
+  window->show();
+  window->activateWindow();
+  QApplication::setActiveWindow(window);
+  for (int i = 0; i < 100 && QApplication::activeWindow() != window; ++i)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
 void settle(int ms) {

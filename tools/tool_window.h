@@ -59,5 +59,7 @@ class ToolWindow {
 
 // Lets queued events and timers run for ms milliseconds.
 void settle(int ms = 150);
+// Shows window and makes it the active one, as a click on it would.
+void activate(QWidget* window);
 
 }  // namespace quill::tools

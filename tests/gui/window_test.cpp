@@ -1,6 +1,7 @@
 // The main window: start-up texts and the about box, context help, the option
 // rules, whole runs started with GO on a sandbox, and window mode's start.
 #include <QSvgRenderer>
+#include <QTest>
 #include "app/command_line.h"
 #include "core/backends.h"
 #include "gui/about_box.h"
@@ -11,7 +12,6 @@
 #include "gui/window_mode.h"
 #include "sandbox/memory_directory.h"
 
-#include "real_input.h"
 #include "support/gui_support.h"
 
 namespace quill::test {
@@ -113,8 +113,8 @@ TEST_F(MainWindowTest, ClickedBoxesSelectAllAndTheDomainCarriesOnOnlyToAnotherCo
   // A click into a box selects what it holds, so typing replaces it; passwords show stars.
   for (const char* name : {"txt_DirRoot", "txt_CSVFile", "txt_Password_0", "txt_EmailDomain",
                            "txt_Password_1", "txt_Domain"}) {
-    realClick(child(name));
-    realType(u"\\\\files\\data"_s);
+    QTest::mouseClick(child(name), Qt::LeftButton, {}, {5, 5});
+    QTest::keyClicks(QApplication::focusWidget(), u"\\\\files\\data"_s);
     EXPECT_EQ(text(name), u"\\\\files\\data"_s) << name;
   }
   EXPECT_EQ(child<QLineEdit>("txt_Password_1")->displayText(), u"************"_s);
@@ -126,7 +126,7 @@ TEST_F(MainWindowTest, ClickedBoxesSelectAllAndTheDomainCarriesOnOnlyToAnotherCo
   QApplication::setActiveWindow(nullptr);
   EXPECT_EQ(text("txt_EmailDomain"), u"\\\\files\\data"_s);
   ASSERT_TRUE(activate(m_window.get()));
-  realKey(Qt::Key_Tab);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   EXPECT_EQ(text("txt_EmailDomain"), u"corp.test"_s);
   // The OU boxes show where a path begins, and the whole path on the pointer.
   const QString path = u"LDAP://example.test/OU=Team\\, A+B,OU=Users,OU=OU's,DC=example,DC=test"_s;
@@ -205,13 +205,13 @@ TEST_F(MainWindowTest, KeyboardReachesEveryCommand) {
     EXPECT_FALSE(b->shortcut().isEmpty()) << b->objectName().toStdString();
   }
   EXPECT_EQ(keys.size(), buttons);
-  realClick(child("txt_Domain"));
-  realKey(Qt::Key_T, Qt::AltModifier);
-  wait(300);  // a mnemonic clicks as the eye can follow
+  QTest::mouseClick(child("txt_Domain"), Qt::LeftButton, {}, {5, 5});
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_T, Qt::AltModifier);
+  QTest::qWait(300);  // a mnemonic clicks as the eye can follow
   EXPECT_FALSE(checked("chk_CreateFullTree"));
   // Space on a preview button shows the picture while it is held.
   child("cmd_PreviewOU")->setFocus();
-  realKey(Qt::Key_Space, Qt::NoModifier, u" "_s, false);
+  QTest::keyPress(QApplication::focusWidget(), Qt::Key_Space);
   ASSERT_TRUE(m_window->previewWindow() && m_window->previewWindow()->isVisible());
   QKeyEvent up(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, u" "_s);
   QCoreApplication::sendEvent(child("cmd_PreviewOU"), &up);
@@ -220,7 +220,7 @@ TEST_F(MainWindowTest, KeyboardReachesEveryCommand) {
   int goes = 0;
   QObject::connect(child<QPushButton>("cmd_GO"), &QPushButton::clicked, [&goes] { ++goes; });
   child("txt_Domain")->setFocus();
-  realKey(Qt::Key_Return);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
   EXPECT_EQ(goes, 1);
 }
 
