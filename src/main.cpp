@@ -8,6 +8,8 @@
 #include "app/backend_choice.h"
 #include "app/batch_mode.h"
 #include "app/command_line.h"
+#include "app/password_files.h"
+#include "app/stop_signals.h"
 #include "gui/window_mode.h"
 
 namespace {
@@ -34,14 +36,16 @@ int main(int argc, char** argv) {
       std::fputs(quill::usageText().toLocal8Bit().constData(), stdout);
       return 0;
     case quill::CommandLine::Mode::Version:
-      std::printf("quillstead %s\n", QUILLSTEAD_VERSION);
+      std::fputs(quill::versionText().toLocal8Bit().constData(), stdout);
       return 0;
     case quill::CommandLine::Mode::Batch: {
       QCoreApplication app(argc, argv);
       app.setApplicationName(QStringLiteral("quillstead"));
+      quill::StopSignals::install();
       QString error;
       // Bad usage is reported before anything is opened or created.
-      if (!quill::passwordFilesReadable(cl, &error)) {
+      quill::InitialPasswords passwords;
+      if (!quill::readPasswordFiles(cl, &passwords, &error)) {
         printError(error);
         return quill::kExitUsage;
       }
@@ -50,7 +54,8 @@ int main(int argc, char** argv) {
         printError(error);
         return quill::kExitEarlyEnd;
       }
-      return quill::runBatch(cl, *backends);
+      for (const QString& warning : backends->warnings()) printError(warning);
+      return quill::runBatch(cl, *backends, std::move(passwords));
     }
     case quill::CommandLine::Mode::Window: {
       QApplication app(argc, argv);

@@ -30,7 +30,9 @@ std::unique_ptr<Backends> openCredentialedBackends(const CommandLine& commandLin
 }  // namespace
 
 std::unique_ptr<Backends> openBatchBackends(const CommandLine& commandLine, QString* error) {
-  if (commandLine.useSandbox()) return openSandboxBackends(commandLine.sandboxDir, error);
+  if (commandLine.useSandbox()) {
+    return openSandboxBackends(commandLine.sandboxDir, error, commandLine.dryRun);
+  }
   return openCredentialedBackends(commandLine, error);
 }
 

@@ -13,7 +13,8 @@ struct CommandLine;
 // The backends a command line names: the sandbox of --sandbox, else the
 // network with --dc, --starttls and the credentials of --credentials or of the
 // cached Kerberos ticket. nullptr with a reason in *error when they cannot be
-// opened (no credentials at all included). Never asks anything.
+// opened (no credentials at all included). Never asks anything. For a dry
+// run the sandbox is opened only to be read.
 std::unique_ptr<Backends> openBatchBackends(const CommandLine& commandLine, QString* error);
 
 // As openBatchBackends, except that a network start without a credentials file

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 
 #include "core/run_host.h"
 
@@ -22,8 +23,15 @@ class BatchHost : public RunHost {
   void yield() override {}
   void writeBackDirRoot(const QString& root) override { m_options.txt_DirRoot = root; }
   void openLog(const QString& path) override { (void)path; }
+  // Called with every log line as it is printed.
+  void setLineObserver(std::function<void(const QString&)> observer) {
+    m_lineObserver = std::move(observer);
+  }
+  QString stopRequested() override;
 
   const QString& lastStatus() const { return m_status; }
+  // Clears the passwords of the options, in every copy; after the run.
+  void wipePasswords();
 
  private:
   RunOptions m_options;
@@ -31,6 +39,7 @@ class BatchHost : public RunHost {
   std::FILE* m_out;
   std::FILE* m_err;
   QString m_status;
+  std::function<void(const QString&)> m_lineObserver;
 };
 
 }  // namespace quill

@@ -4,6 +4,7 @@ namespace quill {
 
 class Backends;
 struct CommandLine;
+struct InitialPasswords;
 
 // Exit statuses of a batch run.
 inline constexpr int kExitSuccess = 0;
@@ -12,7 +13,8 @@ inline constexpr int kExitWarnings = 2;
 inline constexpr int kExitEarlyEnd = 3;
 
 // Makes one run without a window on backends with the options of
-// commandLine, and saves the backends afterwards. Returns the exit status.
-int runBatch(const CommandLine& commandLine, Backends& backends);
+// commandLine and the passwords read from its files (wiped at the end), and
+// saves the backends afterwards. Returns the exit status.
+int runBatch(const CommandLine& commandLine, Backends& backends, InitialPasswords passwords);
 
 }  // namespace quill

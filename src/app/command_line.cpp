@@ -4,6 +4,8 @@
 #include <QRegularExpression>
 #include <array>
 
+#include "net/library_versions.h"
+
 namespace quill {
 
 namespace {
@@ -94,14 +96,18 @@ bool parsePattern(const QString& value, PatternValue* out, QString* why) {
     *why = QStringLiteral("expected N=LEAD,TRAIL");
     return false;
   }
-  const int n = m.captured(1).toInt();
-  const int lead = m.captured(2).toInt();
-  const int trail = m.captured(3).toInt();
-  if (n < 1 || n > 3) {
+  // A number too large for an int is refused as out of range, not read as 0.
+  bool numberOk = false;
+  bool leadOk = false;
+  bool trailOk = false;
+  const int n = m.captured(1).toInt(&numberOk);
+  const int lead = m.captured(2).toInt(&leadOk);
+  const int trail = m.captured(3).toInt(&trailOk);
+  if (!numberOk || n < 1 || n > 3) {
     *why = QStringLiteral("pattern number must be 1, 2 or 3");
     return false;
   }
-  if (lead > kEntireNameCount || trail > kEntireNameCount) {
+  if (!leadOk || !trailOk || lead > kEntireNameCount || trail > kEntireNameCount) {
     *why = QStringLiteral("letter counts run from 0 to 12");
     return false;
   }
@@ -116,20 +122,6 @@ bool parsePattern(const QString& value, PatternValue* out, QString* why) {
 
 QString badValue(const QString& flag, const QString& value, const QString& why) {
   return QStringLiteral("invalid value '%1' for %2: %3").arg(value, flag, why);
-}
-
-// Reads the first line of a password file, without its line end.
-bool readFirstLine(const char* flag, const QString& path, QString* line, QString* error) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    *error = QStringLiteral("cannot read the password file '%1' of %2: %3")
-                 .arg(path, QLatin1String(flag), file.errorString());
-    return false;
-  }
-  QByteArray bytes = file.readLine(64 * 1024);
-  while (bytes.endsWith('\n') || bytes.endsWith('\r')) bytes.chop(1);
-  *line = QString::fromUtf8(bytes);
-  return true;
 }
 
 }  // namespace
@@ -205,6 +197,12 @@ class Parser {
       m_batch = noValue();
     } else if (is("--yes")) {
       cl.answerYes = noValue();
+    } else if (is("--dry-run")) {
+      cl.dryRun = noValue();
+    } else if (is("--undo")) {
+      if (takeValue(&cl.undoRecord) && cl.undoRecord.isEmpty()) {
+        m_result.error = QStringLiteral("option --undo needs a run record or \"last\"");
+      }
     } else if (is("--sandbox")) {
       if (takeValue(&cl.sandboxDir) && cl.sandboxDir.isEmpty()) {
         m_result.error = QStringLiteral("option --sandbox needs a folder");
@@ -274,6 +272,16 @@ class Parser {
     } else if (!m_batch && cl.answerYes) {
       m_result.error = QStringLiteral("option --yes needs --batch");
       return;
+    } else if (!m_batch && !cl.undoRecord.isEmpty()) {
+      m_result.error = QStringLiteral(
+          "option --undo needs --batch (the window has its own Runs "
+          "command)");
+      return;
+    } else if (!m_batch && cl.dryRun) {
+      m_result.error = QStringLiteral(
+          "option --dry-run needs --batch (the window has its own "
+          "Dry run command)");
+      return;
     } else {
       cl.mode = m_batch ? CommandLine::Mode::Batch : CommandLine::Mode::Window;
     }
@@ -297,8 +305,17 @@ class Parser {
 
 CommandLineResult parseCommandLine(const QStringList& args) { return Parser(args).parse(); }
 
-bool applyRunFlags(const CommandLine& commandLine, RunOptions& options, UserNamePatterns& patterns,
-                   QString* error) {
+bool CommandLine::createsAccounts() const {
+  if (!undoRecord.isEmpty()) return false;
+  bool creates = true;  // the window's start-up value
+  for (const auto& [flag, value] : runFlags) {
+    if (flag == QLatin1String("--users")) parseYesNo(value, &creates);
+  }
+  return creates;
+}
+
+void applyRunFlags(const CommandLine& commandLine, RunOptions& options,
+                   UserNamePatterns& patterns) {
   for (const auto& [name, value] : commandLine.runFlags) {
     const RunFlag* flag = findRunFlag(name);
     if (!flag) continue;
@@ -327,33 +344,6 @@ bool applyRunFlags(const CommandLine& commandLine, RunOptions& options, UserName
         break;
     }
   }
-  // The confirmation file wins over the password file for the second box,
-  // whatever order the two were given in.
-  if (!commandLine.passwordFile.isEmpty()) {
-    QString password;
-    if (!readFirstLine("--password-file", commandLine.passwordFile, &password, error)) return false;
-    options.txt_Password = {password, password};
-  }
-  if (!commandLine.confirmPasswordFile.isEmpty()) {
-    QString password;
-    if (!readFirstLine("--confirm-password-file", commandLine.confirmPasswordFile, &password,
-                       error))
-      return false;
-    options.txt_Password[1] = password;
-  }
-  return true;
-}
-
-bool passwordFilesReadable(const CommandLine& commandLine, QString* error) {
-  const std::pair<const char*, QString> files[] = {
-      {"--password-file", commandLine.passwordFile},
-      {"--confirm-password-file", commandLine.confirmPasswordFile}};
-  for (const auto& [flag, path] : files) {
-    QString line;
-    if (!path.isEmpty() && !readFirstLine(flag, path, &line, error)) return false;
-    line.fill(QLatin1Char(' '));
-  }
-  return true;
 }
 
 QString usageText() {
@@ -378,6 +368,11 @@ QString usageText() {
       "  --batch                  one run without a window; log lines on stdout,\n"
       "                           messages on stderr\n"
       "  --yes                    answer Yes to every Yes/No question (default: No)\n"
+      "  --undo RECORD|last       take back the run of a run record in quillstead-runs/\n"
+      "                           (last: the newest); with --dry-run, show how\n"
+      "  --dry-run                show every change the run would make, change nothing\n"
+      "                           (same output and exit status as the run; then one\n"
+      "                           line of counts on stderr)\n"
       "\n"
       "Run options (start from the window's start-up values):\n");
   for (const RunFlag& f : kRunFlags) {
@@ -396,7 +391,8 @@ QString usageText() {
   }
   text += QStringLiteral(
       "  --password-file FILE     initial password, first line of FILE, into both\n"
-      "                           password boxes (txt_Password)\n"
+      "                           password boxes (txt_Password); needed to create\n"
+      "                           accounts; a pipe works\n"
       "  --confirm-password-file FILE\n"
       "                           confirmation only (txt_Password index 1)\n"
       "\n"
@@ -404,8 +400,18 @@ QString usageText() {
       "  --version                the version\n"
       "\n"
       "Exit status of --batch: 0 no errors or warnings, 1 errors, 2 warnings only,\n"
-      "3 the run ended early, 64 bad usage.\n");
+      "3 the run ended early (SIGINT, SIGTERM and SIGHUP end it after the current\n"
+      "person), 64 bad usage.\n");
   return text;
+}
+
+QString versionText() {
+  const auto orUnknown = [](const QString& version) {
+    return version.isEmpty() ? QStringLiteral("unknown") : version;
+  };
+  return QStringLiteral("quillstead %1\nQt %2\nlibldap %3\nlibsmbclient %4\n")
+      .arg(QStringLiteral(QUILLSTEAD_VERSION), QString::fromLatin1(qVersion()),
+           orUnknown(ldapLibraryVersion()), orUnknown(smbclientLibraryVersion()));
 }
 
 }  // namespace quill

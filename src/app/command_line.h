@@ -25,11 +25,16 @@ struct CommandLine {
   bool startTls = false;
   QString credentialsFile;
   bool answerYes = false;
+  bool dryRun = false;  // --dry-run: the run over views that write nothing
+  QString undoRecord;   // --undo: a run record to take back, or "last"
   QString passwordFile;
   QString confirmPasswordFile;
   std::vector<std::pair<QString, QString>> runFlags;  // flag, value ("" for a switch)
 
   bool useSandbox() const { return !sandboxDir.isEmpty(); }
+  // Whether a run with these flags creates user accounts ("--users no" is
+  // the only way to say it does not).
+  bool createsAccounts() const;
 };
 
 struct CommandLineResult {
@@ -42,17 +47,15 @@ struct CommandLineResult {
 // here, so a bad flag is reported before anything is opened.
 CommandLineResult parseCommandLine(const QStringList& args);
 
-// Applies the run flags to options and patterns, and reads the password
-// files. Returns false with a reason in *error when a password file cannot
-// be read.
-bool applyRunFlags(const CommandLine& commandLine, RunOptions& options, UserNamePatterns& patterns,
-                   QString* error);
-
-// True when every password file named by commandLine can be read; false
-// with a reason in *error otherwise. Nothing is kept.
-bool passwordFilesReadable(const CommandLine& commandLine, QString* error);
+// Applies the run flags to options and patterns. The values were checked by
+// parseCommandLine; the password files are read by readPasswordFiles.
+void applyRunFlags(const CommandLine& commandLine, RunOptions& options, UserNamePatterns& patterns);
 
 // The text of --help.
 QString usageText();
+
+// The text of --version: the program's version, then the versions of Qt,
+// libldap and libsmbclient it runs with, one a line.
+QString versionText();
 
 }  // namespace quill

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 #include "core/platform.h"
@@ -21,6 +22,8 @@ class Backends {
   // The domain typed for the run: its own name (\\example.test\sysvol)
   // is served by the domain controller the backends were given, if any.
   virtual void setRunDomain(const QString& domain) { (void)domain; }
+  // What opening the backends found worth telling the user without stopping.
+  virtual QStringList warnings() const { return {}; }
 };
 
 }  // namespace quill

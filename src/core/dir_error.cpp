@@ -29,6 +29,10 @@ QString defaultErrorDescription(uint32_t number) {
       return QStringLiteral("The server is not operational.");
     case kErrPropertyNotFound:
       return QStringLiteral("The directory property cannot be found in the cache.");
+    case kErrNotLeaf:
+      return QStringLiteral("The operation cannot be performed on a non-leaf object.");
+    case kErrNoAttributeOrValue:
+      return QStringLiteral("The requested attribute or value does not exist.");
     default:
       return QStringLiteral("Unspecified error");
   }

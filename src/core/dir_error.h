@@ -19,6 +19,10 @@ inline constexpr uint32_t kErrServerDown = 0x8007203A;
 inline constexpr uint32_t kErrGeneric = 0x80004005;
 // Get of an attribute the object does not have.
 inline constexpr uint32_t kErrPropertyNotFound = 0x8000500D;
+// A delete of an object that still has children.
+inline constexpr uint32_t kErrNotLeaf = 0x80072015;
+// A value to remove that the attribute does not hold.
+inline constexpr uint32_t kErrNoAttributeOrValue = 0x8007200A;
 
 // A directory failure: its number and the description that goes into log lines.
 struct DirError {

@@ -25,6 +25,37 @@ qint64 withAccountDisabled(qint64 userAccountControl, bool disabled) {
                   : (userAccountControl & ~kAccountDisabledFlag);
 }
 
+qint64 accountControlAfter(qint64 userAccountControl, bool disabled, bool passwordSet) {
+  const qint64 uac = withAccountDisabled(userAccountControl, disabled);
+  return passwordSet ? (uac & ~kPasswordNotRequiredFlag) : uac;
+}
+
+QString passwordPolicyProblem(const QString& password, int minLength, bool complex,
+                              const QString& accountName) {
+  if (password.size() < minLength) {
+    return QStringLiteral(
+               "0000052D: The password does not meet the domain's password policy "
+               "(at least %1 characters).")
+        .arg(minLength);
+  }
+  if (!complex) return QString();
+  bool upper = false, lower = false, digit = false, other = false;
+  for (const QChar c : password) {
+    upper = upper || c.isUpper();
+    lower = lower || c.isLower();
+    digit = digit || c.isDigit();
+    other = other || !c.isLetterOrNumber();
+  }
+  const bool holdsName =
+      accountName.size() > 2 && password.contains(accountName, Qt::CaseInsensitive);
+  if (int(upper) + int(lower) + int(digit) + int(other) < 3 || holdsName) {
+    return QStringLiteral(
+        "0000052D: The password does not meet the domain's password policy "
+        "(not complex enough).");
+  }
+  return QString();
+}
+
 bool refuseEmptyValues(const DirObject& changes, PendingError& err) {
   for (const StagedValue& s : changes.staged) {
     if (s.values.isEmpty() || s.values.contains(QString())) {

@@ -68,6 +68,33 @@ class DirectoryService {
   // True when a user, group or computer named name exists in domain (a
   // computer matches name + "$"). Never leaves an error: any failure is false.
   virtual bool AccountExists(const QString& domain, const QString& name) = 0;
+
+  // What a dry run and an undo need beyond the run itself.
+
+  // True when the stored group holds memberDn. false with the error pending
+  // when the group cannot be read.
+  virtual bool HasMember(const DirObject& group, const QString& memberDn, PendingError& err) = 0;
+  // The DNs of every member of the stored group. Empty with the error
+  // pending when the group cannot be read.
+  virtual QStringList Members(const DirObject& group, PendingError& err) = 0;
+  // True when a user, group or computer of domain has exactly the
+  // sAMAccountName name (without regard to case, and without AccountExists'
+  // computer "$"). Never leaves an error: any failure is false.
+  virtual bool AccountNameTaken(const QString& domain, const QString& name) = 0;
+  // The identity of a stored object that stays with it through moves and
+  // renames (its objectGUID, "{8-4-4-4-12}" in hex). Empty with the error
+  // pending on failure.
+  virtual QString ObjectGuid(const DirObject& obj, PendingError& err) = 0;
+  // The object of domain whose identity is guid, wherever it is now; nullptr
+  // with kErrNoSuchObject pending when there is none.
+  virtual std::unique_ptr<DirObject> BindGuid(const QString& domain, const QString& guid,
+                                              PendingError& err) = 0;
+  // Deletes the stored object obj at once; one that still has children gives
+  // kErrNotLeaf. A deleted object leaves every group it was a member of.
+  virtual void DeleteObject(const DirObject& obj, PendingError& err) = 0;
+  // Removes the object at memberPath from group at once; one that is not a
+  // member gives kErrNoAttributeOrValue.
+  virtual void RemoveMember(DirObject& group, const QString& memberPath, PendingError& err) = 0;
 };
 
 }  // namespace quill

@@ -60,6 +60,54 @@ bool ForwardingDirectory::AccountExists(const QString& domain, const QString& na
   return found;
 }
 
+bool ForwardingDirectory::HasMember(const DirObject& group, const QString& memberDn,
+                                    PendingError& err) {
+  bool found = false;
+  pass(err, [&](DirectoryService& target, PendingError& e) {
+    found = target.HasMember(group, memberDn, e);
+  });
+  return found;
+}
+
+QStringList ForwardingDirectory::Members(const DirObject& group, PendingError& err) {
+  QStringList members;
+  pass(err, [&](DirectoryService& target, PendingError& e) { members = target.Members(group, e); });
+  return members;
+}
+
+bool ForwardingDirectory::AccountNameTaken(const QString& domain, const QString& name) {
+  bool taken = false;
+  forward([&](DirectoryService& target, PendingError&) {
+    taken = target.AccountNameTaken(domain, name);
+  });
+  return taken;
+}
+
+QString ForwardingDirectory::ObjectGuid(const DirObject& obj, PendingError& err) {
+  QString guid;
+  pass(err, [&](DirectoryService& target, PendingError& e) { guid = target.ObjectGuid(obj, e); });
+  return guid;
+}
+
+std::unique_ptr<DirObject> ForwardingDirectory::BindGuid(const QString& domain, const QString& guid,
+                                                         PendingError& err) {
+  std::unique_ptr<DirObject> obj;
+  pass(err,
+       [&](DirectoryService& target, PendingError& e) { obj = target.BindGuid(domain, guid, e); });
+  return obj;
+}
+
+void ForwardingDirectory::DeleteObject(const DirObject& obj, PendingError& err) {
+  pass(err, [&](DirectoryService& target, PendingError& e) { target.DeleteObject(obj, e); });
+}
+
+void ForwardingDirectory::RemoveMember(DirObject& group, const QString& memberPath,
+                                       PendingError& err) {
+  pass(err, [&](DirectoryService& target, PendingError& e) {
+    target.RemoveMember(group, memberPath, e);
+  });
+}
+
 DirError ForwardingFiles::forward(const Call& call) {
   call(*m_target);
   return {};
@@ -77,6 +125,20 @@ bool ForwardingFiles::makeFolder(const QString& uncPath, QString* error) {
       forward([&](UncFileSystem& target) { made = target.makeFolder(uncPath, error); });
   if (failure.number != 0 && error != nullptr) *error = failure.description;
   return made;
+}
+
+std::optional<QStringList> ForwardingFiles::folderEntries(const QString& uncPath) {
+  std::optional<QStringList> entries;
+  forward([&](UncFileSystem& target) { entries = target.folderEntries(uncPath); });
+  return entries;
+}
+
+UncFileSystem::Removal ForwardingFiles::removeFolder(const QString& uncPath, QString* error) {
+  Removal removal = Removal::Failed;
+  const DirError failure =
+      forward([&](UncFileSystem& target) { removal = target.removeFolder(uncPath, error); });
+  if (failure.number != 0 && error != nullptr) *error = failure.description;
+  return removal;
 }
 
 DirError ForwardingShares::forward(const Call& call) {
@@ -110,6 +172,18 @@ int ForwardingShares::CreateShare(const QString& server, const QString& localPat
                                   const QString& shareName) {
   int result = kShareAccessDenied;
   forward([&](ShareService& target) { result = target.CreateShare(server, localPath, shareName); });
+  return result;
+}
+
+QString ForwardingShares::GetSharePath(const QString& server, const QString& shareName) {
+  QString path;
+  forward([&](ShareService& target) { path = target.GetSharePath(server, shareName); });
+  return path;
+}
+
+int ForwardingShares::DeleteShare(const QString& server, const QString& shareName) {
+  int result = kShareAccessDenied;
+  forward([&](ShareService& target) { result = target.DeleteShare(server, shareName); });
   return result;
 }
 

@@ -24,6 +24,14 @@ class ForwardingDirectory : public DirectoryService {
   std::vector<ChildObject> Children(const DirObject& container, PendingError& err) override;
   void Add(DirObject& group, const QString& memberPath, PendingError& err) override;
   bool AccountExists(const QString& domain, const QString& name) override;
+  bool HasMember(const DirObject& group, const QString& memberDn, PendingError& err) override;
+  QStringList Members(const DirObject& group, PendingError& err) override;
+  bool AccountNameTaken(const QString& domain, const QString& name) override;
+  QString ObjectGuid(const DirObject& obj, PendingError& err) override;
+  std::unique_ptr<DirObject> BindGuid(const QString& domain, const QString& guid,
+                                      PendingError& err) override;
+  void DeleteObject(const DirObject& obj, PendingError& err) override;
+  void RemoveMember(DirObject& group, const QString& memberPath, PendingError& err) override;
 
  protected:
   using Call = std::function<void(DirectoryService& target, PendingError& err)>;
@@ -44,6 +52,8 @@ class ForwardingFiles : public UncFileSystem {
 
   bool exists(const QString& uncPath) override;
   bool makeFolder(const QString& uncPath, QString* error) override;
+  Removal removeFolder(const QString& uncPath, QString* error) override;
+  std::optional<QStringList> folderEntries(const QString& uncPath) override;
 
  protected:
   using Call = std::function<void(UncFileSystem& target)>;
@@ -65,6 +75,8 @@ class ForwardingShares : public ShareService {
                  const QString& password, std::vector<ShareInfo>& shares) override;
   int CreateShare(const QString& server, const QString& localPath,
                   const QString& shareName) override;
+  QString GetSharePath(const QString& server, const QString& shareName) override;
+  int DeleteShare(const QString& server, const QString& shareName) override;
 
  protected:
   using Call = std::function<void(ShareService& target)>;

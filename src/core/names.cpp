@@ -39,10 +39,46 @@ bool isValidShareName(const QString& name) {
   return true;
 }
 
+bool isValidAccountName(const QString& name) {
+  static const QString kForbidden = QStringLiteral("\"/\\[]:;|=,+*?<>");
+  for (const QChar c : name) {
+    if (kForbidden.contains(c)) return false;
+  }
+  return true;
+}
+
 QString reduceDoubledSeparators(const QString& localPath) {
   QString path = localPath;
   path.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
   return path;
+}
+
+QString showControls(const QString& text) {
+  if (!hasControlCharacter(text)) return text;
+  QString shown;
+  shown.reserve(text.size() + 8);
+  for (const QChar c : text) {
+    if (!isControlCharacter(c)) {
+      shown += c;
+    } else if (c == u'\n') {
+      shown += QLatin1String("\\n");
+    } else if (c == u'\r') {
+      shown += QLatin1String("\\r");
+    } else if (c == u'\t') {
+      shown += QLatin1String("\\t");
+    } else {
+      shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+    }
+  }
+  return shown;
+}
+
+QString normalizedName(const QString& text) {
+  // Most names are plain ASCII, which every normalization form leaves alone.
+  for (const QChar c : text) {
+    if (c.unicode() >= 0x80) return text.normalized(QString::NormalizationForm_C);
+  }
+  return text;
 }
 
 }  // namespace quill

@@ -21,9 +21,23 @@ QString folderNameProblem(const QString& name);
 // " \ / [ ] : | < > + = ; , * ? and no control character.
 bool isValidShareName(const QString& name);
 
+// A sAMAccountName as Active Directory takes it: none of
+// " / \ [ ] : ; | = , + * ? < >.
+bool isValidAccountName(const QString& name);
+
 // localPath with every doubled "\" reduced to one, left to right and without
 // overlap, as a share's path is sent: "D:\\data" and "D:\" + "\data" both
 // give "D:\data".
 QString reduceDoubledSeparators(const QString& localPath);
+
+// text with every control character (C0, DEL, C1) written as a visible
+// escape: "\n", "\r", "\t" and "\xNN" for the others. Everything else,
+// backslashes included, stays as it is: a name shown in a log line or on a
+// terminal can neither forge a line nor send the terminal a command.
+QString showControls(const QString& text);
+
+// text in Unicode normalization form C, the one form the run compares and
+// makes names in, so two spellings of one name are one name.
+QString normalizedName(const QString& text);
 
 }  // namespace quill

@@ -46,6 +46,10 @@ class RunHost {
 
   // Opens the run log in the desktop's viewer without waiting for it.
   virtual void openLog(const QString& path) = 0;
+
+  // Why the run should stop after the current person (the window is being
+  // closed, the program got a signal); empty while it should go on.
+  virtual QString stopRequested() { return QString(); }
 };
 
 }  // namespace quill

@@ -26,6 +26,8 @@ inline constexpr int kShareInvalidName = 9;
 inline constexpr int kShareInvalidParameter = 21;
 inline constexpr int kShareDuplicateName = 22;
 inline constexpr int kShareUnknownDirectory = 24;
+// DeleteShare of a share the server does not have.
+inline constexpr int kShareNotFound = 2310;
 // The server cannot be reached (the RPC server is unavailable).
 inline constexpr int kShareServerUnavailable = static_cast<int>(0x800706BAu);
 
@@ -56,14 +58,21 @@ class ShareService {
                          const QString& password, std::vector<ShareInfo>& shares) = 0;
 
   // Local path of shareName on server (matched without regard to case);
-  // empty when there is no such share or the server cannot be reached.
-  QString GetSharePath(const QString& server, const QString& shareName);
+  // empty when there is no such share or the server cannot be reached. By
+  // default it looks through EnumShares; a backend with an index of its own
+  // answers without listing every share.
+  virtual QString GetSharePath(const QString& server, const QString& shareName);
 
   // Creates a disk share shareName for localPath on server. Every doubled
   // "\\" in localPath is reduced to one first. 0 only when the share was
   // created; an existing name is refused with a non-zero result.
   virtual int CreateShare(const QString& server, const QString& localPath,
                           const QString& shareName) = 0;
+
+  // Deletes the share shareName of server (the folder stays). 0 when it was
+  // deleted, kShareNotFound when there is no such share, another non-zero
+  // result when it could not be deleted.
+  virtual int DeleteShare(const QString& server, const QString& shareName) = 0;
 };
 
 }  // namespace quill

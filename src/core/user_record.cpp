@@ -1,5 +1,7 @@
 #include "core/user_record.h"
 
+#include "core/names.h"
+
 namespace quill {
 
 UserRecord::UserRecord(const QString& line) {
@@ -8,6 +10,9 @@ UserRecord::UserRecord(const QString& line) {
   if (line.isEmpty()) return;
   m_fields = line.split(QLatin1Char(','));
   if (m_fields.size() > kFieldCount) m_fields.resize(kFieldCount);
+  // One spelling for every name the run compares or makes: a department typed
+  // once composed and once decomposed is one department.
+  for (QString& field : m_fields) field = normalizedName(field);
 }
 
 }  // namespace quill

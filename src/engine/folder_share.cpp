@@ -15,12 +15,11 @@ const QLatin1Char kSep('\\');
 
 // A name from the user list becomes a folder only when it stays one folder
 // under the root: every level of the tail must be a folder name of its own.
+// An empty level is a doubled separator, which paths reduce to one (an empty
+// department's folder "R\All\\_Public" is "R\All\_Public").
 bool isSafeFolderTail(const QString& tail, const QString& shareName) {
   if (!folderNameProblem(shareName).isEmpty()) return false;
-  const QStringList parts = tail.split(kSep);
-  for (qsizetype i = 0; i < parts.size(); ++i) {
-    const QString& part = parts.at(i);
-    if (part.isEmpty() && (i == 0 || i == parts.size() - 1)) continue;
+  for (const QString& part : tail.split(kSep, Qt::SkipEmptyParts)) {
     if (!folderNameProblem(part).isEmpty()) return false;
   }
   return true;
@@ -59,6 +58,10 @@ QString ExpandEnvPath(QString& path) {
 
 int MakePath(QString& path, UncFileSystem& files) {
   ExpandEnvPath(path);
+  return MakeFolders(path, files);
+}
+
+int MakeFolders(const QString& path, UncFileSystem& files) {
   const QStringList parts = path.split(kSep);
   const qsizetype first = path.startsWith(QLatin1String("\\\\")) ? 3 : 1;
   int result = 0;
@@ -72,11 +75,14 @@ int MakePath(QString& path, UncFileSystem& files) {
 int CreateFolderAndShare(RunContext& context, QString path, const QString& shareName, bool share) {
   if (FindInList(context.lists.CreatedShares, shareName)) return 0;
   const RunOptions o = context.options();
+  // Only the root the operator typed may name environment variables; what
+  // comes after it is made of values from the list and is taken literally,
+  // so the folder made and the share made from one value carry one name.
   const QString root = o.txt_DirRoot;
-
-  QString expanded = path;
-  ExpandEnvPath(expanded);
-  if (!expanded.startsWith(root) || !isSafeFolderTail(expanded.mid(root.size()), shareName)) {
+  QString expandedRoot = root;
+  ExpandEnvPath(expandedRoot);
+  const QString tail = path.startsWith(root) ? path.mid(root.size()) : QString();
+  if (!path.startsWith(root) || !isSafeFolderTail(tail, shareName)) {
     context.ReportLine(QStringLiteral("Error: '") + shareName +
                        QStringLiteral("' cannot be made a folder under '") + root +
                        QStringLiteral("': a name may not hold \\ or / or a control character, "
@@ -89,19 +95,21 @@ int CreateFolderAndShare(RunContext& context, QString path, const QString& share
   QString localRoot;
   bool rootShareFound = false;
   if (share) {
-    server = ServerFromUNC(root);
-    const QString rootShare = ShareFromUNC(root);
+    server = ServerFromUNC(expandedRoot);
+    const QString rootShare = ShareFromUNC(expandedRoot);
     const QString prefix = QStringLiteral("\\\\") + server + kSep + rootShare;
-    const QString subPath = root != prefix ? root.mid(prefix.size()) : QString();
+    const QString subPath = expandedRoot != prefix ? expandedRoot.mid(prefix.size()) : QString();
     const QString sharePath = context.shares.GetSharePath(server, rootShare);
     rootShareFound = !sharePath.isEmpty();
     localRoot = sharePath + subPath;
   }
 
-  if (!PathExists(path, context.files)) {
+  const QString folder = expandedRoot + tail;
+  if (!PathExists(folder, context.files)) {
     context.ReportLine(QStringLiteral("Creating directory '") + path + QStringLiteral("'."));
-    if (MakePath(path, context.files) != 0) {
-      context.ReportLine(QStringLiteral("Faild to create directory '") + path + QLatin1Char('\''));
+    if (MakeFolders(folder, context.files) != 0) {
+      context.ReportLine(QStringLiteral("Faild to create directory '") + folder +
+                         QLatin1Char('\''));
       context.counters.ErrorsOccurred = true;
       return 1;
     }
@@ -109,7 +117,7 @@ int CreateFolderAndShare(RunContext& context, QString path, const QString& share
 
   if (share) {
     const QString suffix = o.chk_HiddenShares ? QStringLiteral("$") : QString();
-    const QString localPath = localRoot + path.mid(root.size());
+    const QString localPath = localRoot + tail;
     context.ReportLine(QStringLiteral("Creating a share '") + shareName +
                        QStringLiteral("' on remote system '") + server +
                        QStringLiteral(". The path for the new share is '") + localPath +

@@ -22,6 +22,9 @@ QString ShareFromUNC(const QString& unc);
 // path). 0 when every level exists or was made; 1 when any level failed.
 int MakePath(QString& path, UncFileSystem& files);
 
+// MakePath without the expansion: path is taken literally.
+int MakeFolders(const QString& path, UncFileSystem& files);
+
 // Replaces every occurrence of the first %NAME% token of path by the value of
 // the environment variable NAME; rewrites path and returns it.
 QString ExpandEnvPath(QString& path);

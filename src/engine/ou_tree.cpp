@@ -1,5 +1,6 @@
 #include "engine/ou_tree.h"
 
+#include "core/ads_path.h"
 #include "core/dn.h"
 #include "engine/run_context.h"
 
@@ -55,12 +56,15 @@ TargetOUs PrepareTargetOUs(RunContext& context) {
     context.usersOuPath = o.txt_UsersOU;
     context.groupsOuPath = o.txt_GroupsOU;
   }
-  const qsizetype prefix = d.LdapPrefix.size();
-  context.groupsOuDn =
-      context.groupsOuPath.size() >= prefix ? context.groupsOuPath.mid(prefix) : QString();
-  context.usersOuDn =
-      context.usersOuPath.size() >= prefix ? context.usersOuPath.mid(prefix) : QString();
+  context.groupsOuDn = targetDn(context.groupsOuPath, d.LdapPrefix);
+  context.usersOuDn = targetDn(context.usersOuPath, d.LdapPrefix);
   return TargetOUs::Ready;
+}
+
+QString targetDn(const QString& path, const QString& ldapPrefix) {
+  const AdsPath parsed = parseAdsPath(path);
+  if (parsed.valid) return parsed.dn;
+  return path.size() >= ldapPrefix.size() ? path.mid(ldapPrefix.size()) : QString();
 }
 
 int CreateDepartmentOU(RunContext& context, const DirObject& parent, const QString& name) {

@@ -22,6 +22,12 @@ TargetOUs CreateOUTree(RunContext& context);
 // built.
 TargetOUs PrepareTargetOUs(RunContext& context);
 
+// The DN a target OU path names: "LDAP://x.y/OU=a,DC=x,DC=y" and a path picked
+// on one server, "LDAP://dc1.x.y/OU=a,DC=x,DC=y", both give "OU=a,DC=x,DC=y";
+// the domain root ("LDAP://x.y") gives the empty text. Text that is no
+// "LDAP://" path loses as many leading characters as ldapPrefix has.
+QString targetDn(const QString& path, const QString& ldapPrefix);
+
 // Creates the OU of department name under parent, once per run. 0 when it
 // was created now or exists already, 1 when it failed (ErrorsOccurred set).
 int CreateDepartmentOU(RunContext& context, const DirObject& parent, const QString& name);

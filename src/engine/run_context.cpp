@@ -1,5 +1,6 @@
 #include "engine/run_context.h"
 
+#include "core/names.h"
 #include "engine/run_log.h"
 
 namespace quill {
@@ -14,8 +15,18 @@ RunContext::RunContext(RunHost& host_, DirectoryService& directory_, UncFileSyst
       patterns(patterns_) {}
 
 void RunContext::ReportLine(const QString& message) {
-  log.WriteLogLine(message);
-  host.setHelp(message);
+  // Names from the list are shown, never obeyed: no control character of
+  // theirs reaches the log, the help box or a terminal.
+  const QString shown = showControls(message);
+  if (!log.WriteLogLine(shown) && !log.path().isEmpty() && !m_logWarned) {
+    // Said once: the run goes on without its log, as it must.
+    m_logWarned = true;
+    host.inform(
+        QStringLiteral("The run log '%1' cannot be written: %2. The run goes on without it.")
+            .arg(log.path(), log.lastError()),
+        MsgIcon::Critical);
+  }
+  host.setHelp(shown);
   host.yield();
 }
 

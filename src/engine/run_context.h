@@ -58,6 +58,9 @@ class RunContext {
   std::unique_ptr<DirObject> parentContainer;
   std::unique_ptr<DirObject> accountContainer;
   std::unique_ptr<DirObject> groupsContainer;
+
+ private:
+  bool m_logWarned = false;
 };
 
 // Releases the bound containers and empties the department folder roots, so

@@ -27,6 +27,12 @@ constexpr uint32_t kErrReadPastEnd = 62;
 
 const QLatin1String kSkeletonUsers("OU=Users,OU=OU's");
 
+// A reason that goes into a sentence of its own, without its full stop.
+QString withoutFullStop(QString reason) {
+  if (reason.endsWith(QLatin1Char('.'))) reason.chop(1);
+  return reason;
+}
+
 // A failure of one of the driver's own steps, for the run-level handler.
 struct StepFailure {
   uint32_t number;
@@ -39,10 +45,12 @@ class Run {
  public:
   Run(Platform platform, RunHost& host, RunLog& log, const UserNamePatterns& patterns)
       : m_host(host),
+        m_persons(platform.persons),
         m_ctx(host, *platform.directory, *platform.files, *platform.shares, log, patterns) {}
 
   RunOutcome go();
   const QString& DomainFqdn() const { return m_ctx.domain.DomainFqdn; }
+  const RunCounters& counters() const { return m_ctx.counters; }
 
  private:
   enum class Verdict { Continue, Stop };
@@ -64,6 +72,7 @@ class Run {
   void summary();
 
   RunHost& m_host;
+  PersonChanges* m_persons;
   RunContext m_ctx;
   UserListReader m_list;
   QString m_parentPath;
@@ -71,6 +80,8 @@ class Run {
   QString m_groupsPath;
   // Set when the user chose to go on without nesting groups.
   bool m_nestingDisabled = false;
+  // Set when the host asked the run to stop before the end of the list.
+  bool m_stoppedEarly = false;
 };
 
 Run::Verdict Run::handle(const StepFailure& failure) {
@@ -176,9 +187,9 @@ RunOutcome Run::go() {
       return endEarly();
     }
     // A folder, or a file that may not be read: the run cannot go on.
-    m_host.inform(
-        QStringLiteral("Error. Unable to read the user list '%1': %2.").arg(listPath, openError),
-        MsgIcon::Critical);
+    m_host.inform(QStringLiteral("Error. Unable to read the user list '%1': %2.")
+                      .arg(listPath, withoutFullStop(openError)),
+                  MsgIcon::Critical);
     return endEarly();
   }
 
@@ -203,23 +214,44 @@ RunOutcome Run::go() {
       m_list.close();
       m_host.inform(QStringLiteral("Error. Unable to read the user list '%1': %2. The run "
                                    "stopped after %3 users.")
-                        .arg(listPath, reason)
+                        .arg(listPath, withoutFullStop(reason))
                         .arg(m_ctx.counters.UsersProcessed),
                     MsgIcon::Critical);
       return endEarly();
     }
-    if (personSteps(UserRecord(line)) == Verdict::Stop) return stopByUser();
+    if (status == UserListReader::Status::TooLong) {
+      // Not a person at all; the run goes on with the next line.
+      if (handle({kErrGeneric, QStringLiteral("A line of the user list is longer than 1 MiB; it "
+                                              "was skipped.")}) == Verdict::Stop) {
+        return stopByUser();
+      }
+    } else {
+      if (m_persons) m_persons->personBegins();
+      const Verdict verdict = personSteps(UserRecord(line));
+      if (m_persons) m_persons->personEnds();
+      if (verdict == Verdict::Stop) return stopByUser();
+    }
     ++m_ctx.counters.UsersProcessed;
     m_host.setStatus(QString::number(m_ctx.counters.UsersProcessed) +
                      QStringLiteral(" users processed "));
     m_host.progress(m_list.bytesRead(), m_list.totalBytes());
     m_host.yield();
+    if (const QString why = m_host.stopRequested(); !why.isEmpty()) {
+      // The current person is done; the rest of the list is left for another run.
+      m_stoppedEarly = true;
+      m_ctx.ReportLine(QStringLiteral("The run was stopped (%1) after %2 users; the rest of the "
+                                      "list was not read.")
+                           .arg(why)
+                           .arg(m_ctx.counters.UsersProcessed));
+      break;
+    }
   }
   m_list.close();
 
   summary();
   ClearRunObjects(m_ctx);
   m_host.setBusy(false);
+  if (m_stoppedEarly) return RunOutcome::EndedEarly;
   if (m_ctx.counters.ErrorsOccurred) return RunOutcome::Errors;
   if (m_ctx.counters.WarningsOccurred) return RunOutcome::Warnings;
   return RunOutcome::Success;
@@ -305,7 +337,7 @@ Run::Verdict Run::accountStep(const UserRecord& person, const QString& leadName,
         d.LdapPrefix + departmentRdn + QLatin1Char(',') + kSkeletonUsers + d.DomainDnSuffix;
   } else if (o.chk_CreateOUs) {
     userOuPath = d.LdapPrefix + departmentRdn + QLatin1Char(',') +
-                 o.txt_DepartmentOU.mid(d.LdapPrefix.size());
+                 targetDn(o.txt_DepartmentOU, d.LdapPrefix);
   } else {
     userOuPath = m_ctx.usersOuPath;
   }
@@ -349,9 +381,7 @@ Run::Verdict Run::groupStep(const UserRecord& person, const QString& userDn) {
     // Target OUs were not prepared (the group options were switched on
     // during the run): the window's groups OU stays for the rest of the run.
     m_ctx.groupsOuPath = o.txt_GroupsOU;
-    const int prefix = static_cast<int>(m_ctx.domain.LdapPrefix.size());
-    m_ctx.groupsOuDn =
-        m_ctx.groupsOuPath.size() >= prefix ? m_ctx.groupsOuPath.mid(prefix) : QString();
+    m_ctx.groupsOuDn = targetDn(m_ctx.groupsOuPath, m_ctx.domain.LdapPrefix);
   }
   if (auto failure = bind(m_ctx.groupsContainer, m_groupsPath, m_ctx.groupsOuPath)) {
     return handle(*failure);
@@ -417,6 +447,7 @@ RunOutcome RunDriver::cmd_GO_Click() {
   Run run(m_platform, m_host, m_log, m_patterns);
   const RunOutcome outcome = run.go();
   if (!run.DomainFqdn().isNull()) m_domainFqdn = run.DomainFqdn();
+  m_lastCounters = run.counters();
   m_running = false;
   return outcome;
 }

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "core/platform.h"
+#include "engine/run_lists.h"
 
 namespace quill {
 
@@ -30,6 +31,8 @@ class RunDriver {
   // The domain name of the last run that got as far as deriving it (null
   // before); the OU browser and the next run's group paths use it.
   const QString& DomainFqdn() const { return m_domainFqdn; }
+  // The counters of the last run as it ended.
+  const RunCounters& lastCounters() const { return m_lastCounters; }
 
  private:
   Platform m_platform;
@@ -37,6 +40,7 @@ class RunDriver {
   RunLog& m_log;
   const UserNamePatterns& m_patterns;
   QString m_domainFqdn;
+  RunCounters m_lastCounters;
   bool m_running = false;
 };
 

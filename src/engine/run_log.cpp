@@ -58,6 +58,7 @@ QString RunLog::linePrefix() const {
 }
 
 bool RunLog::WriteLogLine(const QString& message) {
+  if (m_keepsNothing) return true;
   if (m_path.isEmpty()) return false;
   bool written = false;
   {
@@ -70,6 +71,7 @@ bool RunLog::WriteLogLine(const QString& message) {
       file.close();
       written = written && file.error() == QFileDevice::NoError;
     }
+    m_lastError = written ? QString() : file.errorString();
   }
   RotateRunLog();
   return written;
@@ -121,9 +123,13 @@ void RunLog::RotateRunLog() {
 QString RunLog::defaultFileName() {
   QString name;
   if (QCoreApplication::instance()) {
-    name = QCoreApplication::applicationName();
-    if (name.isEmpty())
+    // The name the program was started under, so a renamed or linked copy
+    // keeps a log of its own.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (!arguments.isEmpty()) name = QFileInfo(arguments.first()).completeBaseName();
+    if (name.isEmpty()) {
       name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    }
   }
   if (name.isEmpty()) name = QStringLiteral("quillstead");
   return name + QStringLiteral(".log");

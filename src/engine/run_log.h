@@ -35,8 +35,13 @@ class RunLog {
   int OpenRunLog(LogPrefixes prefixes, QString& folder, QString& fileName, int maxSizeKB);
 
   // Appends prefix + message as one line (CR LF, UTF-8), then RotateRunLog.
-  // Returns false when the file could not be written; the caller goes on.
+  // Returns false when the file could not be written (lastError() says why);
+  // the caller goes on.
   bool WriteLogLine(const QString& message);
+  const QString& lastError() const { return m_lastError; }
+
+  // A log that keeps nothing (a dry run's): every line is taken and dropped.
+  void setKeepsNothing(bool keepsNothing) { m_keepsNothing = keepsNothing; }
 
   // Moves the log to its dated name once it has reached the size limit.
   void RotateRunLog();
@@ -56,7 +61,7 @@ class RunLog {
   // The line prefix for now (computer name, date, time, each + ", ").
   QString linePrefix() const;
 
-  // Executable name without extension + ".log".
+  // The name the program was started under, without extension, + ".log".
   static QString defaultFileName();
 
  private:
@@ -66,6 +71,8 @@ class RunLog {
   qint32 m_maxSizeKB = kDefaultLogSizeKB;
   QDateTime m_periodStart;
   QString m_computerName;
+  QString m_lastError;
+  bool m_keepsNothing = false;
 };
 
 // Opens the log in the desktop's viewer through host when it exists; does

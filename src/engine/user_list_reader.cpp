@@ -116,6 +116,7 @@ UserListReader::Status UserListReader::readLine(QString& line) {
   qsizetype scanFrom = m_pos;  // bytes before this hold no CR of this line
   qsizetype end = 0;
   qsizetype endLength = 0;  // 2 for CR LF, 1 for a lone CR, 0 at the end of the file
+  bool tooLong = false;     // the line's first bytes were dropped already
   for (;;) {
     const qsizetype cr = m_buffer.indexOf('\r', scanFrom);
     if (cr >= 0 && (cr + 1 < m_buffer.size() || m_eof)) {
@@ -124,21 +125,30 @@ UserListReader::Status UserListReader::readLine(QString& line) {
       break;
     }
     if (cr < 0 && m_eof) {
-      if (m_pos >= m_buffer.size()) return Status::EndOfFile;
+      if (m_pos >= m_buffer.size() && !tooLong) return Status::EndOfFile;
       end = m_buffer.size();
       break;
     }
     // No end found yet, or a CR at the end of the buffer whose next byte
     // decides between CR LF and a lone CR: read on.
-    const qsizetype scanned = (cr >= 0 ? cr : m_buffer.size()) - m_pos;
+    const qsizetype unscanned = cr >= 0 ? cr : m_buffer.size();
+    if (unscanned - m_pos > kMaxLineBytes) {
+      // Too long to be a person: drop what was read of it and look for its end.
+      tooLong = true;
+      m_consumed += unscanned - m_pos;
+      m_pos = unscanned;
+    }
+    const qsizetype scanned = unscanned - m_pos;
     if (!fill()) return Status::Error;
     scanFrom = m_pos + scanned;
   }
 
-  line = decodeLine(QByteArrayView(m_buffer.constData() + m_pos, end - m_pos));
+  tooLong = tooLong || end - m_pos > kMaxLineBytes;
+  line =
+      tooLong ? QString() : decodeLine(QByteArrayView(m_buffer.constData() + m_pos, end - m_pos));
   m_consumed += end + endLength - m_pos;
   m_pos = end + endLength;
-  return Status::Line;
+  return tooLong ? Status::TooLong : Status::Line;
 }
 
 }  // namespace quill

@@ -12,13 +12,17 @@ namespace quill {
 // Windows-1252.
 class UserListReader {
  public:
-  enum class Status { Line, EndOfFile, Error };
+  // TooLong: a line of more than kMaxLineBytes, read to its end and dropped.
+  enum class Status { Line, TooLong, EndOfFile, Error };
   // Why open() failed, so the caller can tell a missing file from the others.
   enum class OpenFailure { None, NotFound, NotAFile, Refused };
 
   // The file is read in pieces of this size; only the unread rest of the
   // current piece and the line being assembled are held in memory.
   static constexpr qint64 kChunkSize = 64 * 1024;
+  // No real person needs more; a longer line (a binary file, /dev/zero) must
+  // not hold the whole machine's memory.
+  static constexpr qsizetype kMaxLineBytes = 1024 * 1024;
 
   // Opens path (any previous file is closed). On failure returns false and
   // puts a reason in *error (when given) and in errorString().
@@ -26,8 +30,9 @@ class UserListReader {
   OpenFailure openFailure() const { return m_openFailure; }
   void close();
 
-  // Reads the next line into line. EndOfFile when no line is left; Error
-  // (with errorString()) when reading failed.
+  // Reads the next line into line. TooLong (line empty) for a line longer
+  // than kMaxLineBytes; EndOfFile when no line is left; Error (with
+  // errorString()) when reading failed.
   Status readLine(QString& line);
 
   QString errorString() const { return m_error; }

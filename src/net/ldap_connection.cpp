@@ -234,10 +234,11 @@ LdapConnection::~LdapConnection() {
     const auto ms = [](qint64 us) { return static_cast<long long>(us / 1000); };
     std::fprintf(stderr,
                  "quillstead: LDAP operations: %d searches (%lld ms), %d adds (%lld ms), "
-                 "%d modifies (%lld ms), of which %d with a password (%lld ms); "
-                 "%d failed (%lld ms)\n",
+                 "%d modifies (%lld ms), of which %d with a password (%lld ms), "
+                 "%d deletes (%lld ms); %d failed (%lld ms)\n",
                  t.searches, ms(t.searchUs), t.adds, ms(t.addUs), t.modifies, ms(t.modifyUs),
-                 t.passwordModifies, ms(t.passwordUs), t.failures, ms(t.failedUs));
+                 t.passwordModifies, ms(t.passwordUs), t.deletes, ms(t.deleteUs), t.failures,
+                 ms(t.failedUs));
   }
 }
 
@@ -466,6 +467,18 @@ bool LdapConnection::modify(const QString& dn, std::vector<LdapChange>& changes,
     }
   }
   wipeSecrets(changes);
+  if (rc != LDAP_SUCCESS) {
+    *error = errorFor(rc);
+    return false;
+  }
+  return true;
+}
+
+bool LdapConnection::remove(const QString& dn, DirError* error) {
+  clearDiagnostic();
+  const Clock::time_point started = Clock::now();
+  const int rc = ldap_delete_ext_s(m_ld, dn.toUtf8().constData(), nullptr, nullptr);
+  if (m_tallyOn) tallyOne(m_tally, m_tally.deletes, m_tally.deleteUs, started, rc);
   if (rc != LDAP_SUCCESS) {
     *error = errorFor(rc);
     return false;

@@ -73,6 +73,8 @@ class LdapConnection {
   // afterwards, whatever the outcome. false with *error set on failure.
   bool add(const QString& dn, std::vector<LdapChange>& changes, DirError* error);
   bool modify(const QString& dn, std::vector<LdapChange>& changes, DirError* error);
+  // Deletes the entry dn. false with *error set on failure.
+  bool remove(const QString& dn, DirError* error);
 
   // True when the connection is encrypted (TLS in place).
   bool isEncrypted() const;
@@ -92,8 +94,8 @@ class LdapConnection {
   // measuring round trips; off by default). The destructor then writes the
   // counts, never a value, to stderr.
   struct Tally {
-    int searches = 0, adds = 0, modifies = 0, passwordModifies = 0, failures = 0;
-    qint64 searchUs = 0, addUs = 0, modifyUs = 0, passwordUs = 0, failedUs = 0;
+    int searches = 0, adds = 0, modifies = 0, passwordModifies = 0, deletes = 0, failures = 0;
+    qint64 searchUs = 0, addUs = 0, modifyUs = 0, passwordUs = 0, deleteUs = 0, failedUs = 0;
   };
 
  private:

@@ -266,17 +266,18 @@ void LdapDirectory::modifyEntry(LdapConnection* conn, DirObject& obj, DirObject&
       }
       return;
     }
-    mods.push_back(
-        LdapChange{LdapChange::Op::Replace,
-                   QStringLiteral("userAccountControl"),
-                   {QByteArray::number(withAccountDisabled(uac, *changes.accountDisabled))},
-                   false});
+    mods.push_back(LdapChange{LdapChange::Op::Replace,
+                              QStringLiteral("userAccountControl"),
+                              {QByteArray::number(accountControlAfter(
+                                  uac, *changes.accountDisabled, changes.password.has_value()))},
+                              false});
   }
   if (mods.empty()) return;
   DirError error;
   if (!conn->modify(obj.dn, mods, &error)) {
-    // Servers do not echo a password, but make sure none reaches a log line.
-    if (changes.password && changes.password->size() >= 3) {
+    // Servers do not echo a password, but make sure none reaches a log line,
+    // however short it is.
+    if (changes.password && !changes.password->isEmpty()) {
       error.description.replace(*changes.password, QStringLiteral("********"));
     }
     err.set(error);
@@ -348,6 +349,162 @@ void LdapDirectory::Add(DirObject& group, const QString& memberPath, PendingErro
   if (!memberDn.isEmpty()) {
     std::vector<LdapChange> mods{
         LdapChange{LdapChange::Op::Add, QStringLiteral("member"), {memberDn.toUtf8()}, false}};
+    DirError error;
+    if (!conn->modify(group.dn, mods, &error)) err.set(error);
+  }
+  dropIfBroken(conn);
+}
+
+bool LdapDirectory::HasMember(const DirObject& group, const QString& memberDn, PendingError& err) {
+  if (group.isNew) {
+    fail(err, kErrNoSuchObject);
+    return false;
+  }
+  LdapConnection* conn = connection(group.host, group.dn, err);
+  if (conn == nullptr) return false;
+  std::vector<LdapEntry> entries;
+  DirError error;
+  const QString filter = QStringLiteral("(member=%1)").arg(escapeFilterValue(memberDn));
+  if (!conn->search(group.dn, LdapScope::Base, filter, {QStringLiteral("1.1")}, entries, &error)) {
+    err.set(error);
+  }
+  dropIfBroken(conn);
+  return !entries.empty();
+}
+
+QStringList LdapDirectory::Members(const DirObject& group, PendingError& err) {
+  QStringList members;
+  if (group.isNew) {
+    fail(err, kErrNoSuchObject);
+    return members;
+  }
+  LdapConnection* conn = connection(group.host, group.dn, err);
+  if (conn == nullptr) return members;
+  // A server gives a large group's members in ranges ("member;range=0-1499");
+  // the next range is asked for until the last one ("...-*") has come.
+  QString request = QStringLiteral("member");
+  for (int round = 0; round < 100000; ++round) {
+    std::vector<LdapEntry> entries;
+    DirError error;
+    if (!conn->search(group.dn, LdapScope::Base, QStringLiteral("(objectClass=*)"), {request},
+                      entries, &error)) {
+      err.set(error);
+      break;
+    }
+    if (entries.empty()) {
+      fail(err, kErrNoSuchObject);
+      break;
+    }
+    QString next;
+    for (auto it = entries.front().attributes.constBegin();
+         it != entries.front().attributes.constEnd(); ++it) {
+      if (it.key() != u"member" && !it.key().startsWith(u"member;range=")) continue;
+      for (const QByteArray& dn : it.value()) members << QString::fromUtf8(dn);
+      const QString high = it.key().section(u'-', -1);
+      if (it.key() != u"member" && high != u"*") {
+        next = QStringLiteral("member;range=%1-*").arg(high.toLongLong() + 1);
+      }
+    }
+    if (next.isEmpty()) break;
+    request = next;
+  }
+  dropIfBroken(conn);
+  return members;
+}
+
+bool LdapDirectory::findInDomain(const QString& domain, const QString& filter,
+                                 const QStringList& attributes, LdapEntry* found) {
+  if (domain.isEmpty()) return false;
+  PendingError ignored;
+  LdapConnection* conn = connection(domain, QString(), ignored);
+  if (conn == nullptr) return false;
+  bool exists = false;
+  const QString base = resolveDn(conn, QString(), ignored);
+  if (!base.isEmpty()) {
+    std::vector<LdapEntry> entries;
+    DirError error;
+    exists = conn->search(base, LdapScope::Subtree, filter, attributes, entries, &error) &&
+             !entries.empty();
+    if (exists && found != nullptr) *found = entries.front();
+  }
+  dropIfBroken(conn);
+  return exists;
+}
+
+bool LdapDirectory::AccountNameTaken(const QString& domain, const QString& name) {
+  return !name.isEmpty() &&
+         findInDomain(domain, QStringLiteral("(sAMAccountName=%1)").arg(escapeFilterValue(name)),
+                      {QStringLiteral("1.1")}, nullptr);
+}
+
+QString LdapDirectory::ObjectGuid(const DirObject& obj, PendingError& err) {
+  if (obj.isNew) {
+    fail(err, kErrNoSuchObject);
+    return {};
+  }
+  LdapConnection* conn = connection(obj.host, obj.dn, err);
+  if (conn == nullptr) return {};
+  QString guid;
+  std::vector<LdapEntry> entries;
+  DirError error;
+  if (!conn->search(obj.dn, LdapScope::Base, QStringLiteral("(objectClass=*)"),
+                    {QStringLiteral("objectGUID")}, entries, &error)) {
+    err.set(error);
+  } else if (entries.empty()) {
+    fail(err, kErrNoSuchObject);
+  } else {
+    guid = guidText(entries.front().values(QStringLiteral("objectGUID")).value(0));
+    if (guid.isEmpty()) fail(err, kErrPropertyNotFound);
+  }
+  dropIfBroken(conn);
+  return guid;
+}
+
+std::unique_ptr<DirObject> LdapDirectory::BindGuid(const QString& domain, const QString& guid,
+                                                   PendingError& err) {
+  const QByteArray bytes = guidBytes(guid);
+  LdapEntry entry;
+  if (bytes.isEmpty() ||
+      !findInDomain(domain, QStringLiteral("(objectGUID=%1)").arg(escapeFilterBytes(bytes)),
+                    {QStringLiteral("objectClass")}, &entry)) {
+    fail(err, kErrNoSuchObject);
+    return nullptr;
+  }
+  auto obj = std::make_unique<DirObject>();
+  obj->host = domain;
+  obj->dn = entry.dn;
+  obj->objectClass = entry.last(QStringLiteral("objectClass"));
+  return obj;
+}
+
+void LdapDirectory::DeleteObject(const DirObject& obj, PendingError& err) {
+  if (obj.isNew) {
+    fail(err, kErrNoSuchObject);
+    return;
+  }
+  LdapConnection* conn = connection(obj.host, obj.dn, err);
+  if (conn == nullptr) return;
+  DirError error;
+  if (!conn->remove(obj.dn, &error)) err.set(error);
+  dropIfBroken(conn);
+}
+
+void LdapDirectory::RemoveMember(DirObject& group, const QString& memberPath, PendingError& err) {
+  if (group.isNew) {
+    fail(err, kErrNoSuchObject);
+    return;
+  }
+  const AdsPath member = parseAdsPath(memberPath);
+  if (!member.valid) {
+    fail(err, kErrInvalidDnSyntax);
+    return;
+  }
+  LdapConnection* conn = connection(group.host, group.dn, err);
+  if (conn == nullptr) return;
+  const QString memberDn = resolveDn(conn, member.dn, err);
+  if (!memberDn.isEmpty()) {
+    std::vector<LdapChange> mods{
+        LdapChange{LdapChange::Op::Delete, QStringLiteral("member"), {memberDn.toUtf8()}, false}};
     DirError error;
     if (!conn->modify(group.dn, mods, &error)) err.set(error);
   }

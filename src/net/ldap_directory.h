@@ -10,6 +10,7 @@
 namespace quill {
 
 class LdapConnection;
+struct LdapEntry;
 
 // The directory of a real domain over LDAP (libldap). It gives callers the
 // same paths, results and error numbers as the sandbox's MemoryDirectory.
@@ -37,6 +38,14 @@ class LdapDirectory : public DirectoryService {
   std::vector<ChildObject> Children(const DirObject& container, PendingError& err) override;
   void Add(DirObject& group, const QString& memberPath, PendingError& err) override;
   bool AccountExists(const QString& domain, const QString& name) override;
+  bool HasMember(const DirObject& group, const QString& memberDn, PendingError& err) override;
+  QStringList Members(const DirObject& group, PendingError& err) override;
+  bool AccountNameTaken(const QString& domain, const QString& name) override;
+  QString ObjectGuid(const DirObject& obj, PendingError& err) override;
+  std::unique_ptr<DirObject> BindGuid(const QString& domain, const QString& guid,
+                                      PendingError& err) override;
+  void DeleteObject(const DirObject& obj, PendingError& err) override;
+  void RemoveMember(DirObject& group, const QString& memberPath, PendingError& err) override;
 
   // The server address used for host ("127.0.0.1" when dcHost says so).
   QString serverFor(const QString& host) const;
@@ -56,6 +65,10 @@ class LdapDirectory : public DirectoryService {
   QString resolveDn(LdapConnection* conn, const QString& dn, PendingError& err);
   void createEntry(LdapConnection* conn, DirObject& obj, DirObject& changes, PendingError& err);
   void modifyEntry(LdapConnection* conn, DirObject& obj, DirObject& changes, PendingError& err);
+  // Whether a subtree search of the domain of domain with filter finds an
+  // entry; its first entry in *found when given. Failures are false.
+  bool findInDomain(const QString& domain, const QString& filter, const QStringList& attributes,
+                    LdapEntry* found);
 
   NetSettings m_settings;  // the password is a copy of its own, wiped on destruction
   // The account the last add created and the userAccountControl it stored, so that enabling

@@ -1,5 +1,7 @@
 #include "net/ldap_values.h"
 
+#include <QUuid>
+
 #include "core/dn.h"
 
 namespace quill {
@@ -27,6 +29,35 @@ QString simpleBindName(const QString& user, const QString& domain) {
 QString accountFilter(const QString& name) {
   const QString value = escapeFilterValue(name);
   return QStringLiteral("(|(sAMAccountName=%1)(sAMAccountName=%1$))").arg(value);
+}
+
+QString guidText(const QByteArray& value) {
+  if (value.size() != 16) return {};
+  const auto* b = reinterpret_cast<const uchar*>(value.constData());
+  const QUuid uuid(static_cast<uint>(b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint>(b[3]) << 24),
+                   static_cast<ushort>(b[4] | b[5] << 8), static_cast<ushort>(b[6] | b[7] << 8),
+                   b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15]);
+  return uuid.toString(QUuid::WithBraces);
+}
+
+QByteArray guidBytes(const QString& text) {
+  const QUuid uuid(text);
+  if (uuid.isNull()) return {};
+  QByteArray value(16, '\0');
+  auto* b = reinterpret_cast<uchar*>(value.data());
+  for (int i = 0; i < 4; ++i) b[i] = static_cast<uchar>(uuid.data1 >> (8 * i));
+  for (int i = 0; i < 2; ++i) b[4 + i] = static_cast<uchar>(uuid.data2 >> (8 * i));
+  for (int i = 0; i < 2; ++i) b[6 + i] = static_cast<uchar>(uuid.data3 >> (8 * i));
+  for (int i = 0; i < 8; ++i) b[8 + i] = uuid.data4[i];
+  return value;
+}
+
+QString escapeFilterBytes(const QByteArray& bytes) {
+  QString out;
+  for (const char c : bytes) {
+    out += QStringLiteral("\\%1").arg(static_cast<uchar>(c), 2, 16, QLatin1Char('0'));
+  }
+  return out;
 }
 
 QString domainOfDn(const QString& dn) {

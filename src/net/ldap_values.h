@@ -23,6 +23,16 @@ QString simpleBindName(const QString& user, const QString& domain);
 // (|(sAMAccountName=name)(sAMAccountName=name$)), the name escaped.
 QString accountFilter(const QString& name);
 
+// An objectGUID value (16 bytes, the first three fields little-endian, as
+// Active Directory stores them) as "{8-4-4-4-12}" text; empty when value is
+// not 16 bytes. guidBytes is the inverse (empty for text that is no GUID).
+QString guidText(const QByteArray& value);
+QByteArray guidBytes(const QString& text);
+
+// bytes as a filter value: every byte written \hh, so any binary value is
+// matched exactly.
+QString escapeFilterBytes(const QByteArray& bytes);
+
 // The DNS domain named by the DC= parts of dn ("quill.test" for
 // "OU=x,DC=quill,DC=test"); empty when dn has none.
 QString domainOfDn(const QString& dn);

@@ -1,7 +1,6 @@
 #include "net/net_credentials.h"
 
 #include <krb5/krb5.h>
-#include <sys/prctl.h>
 
 #include <QFile>
 #include <QStringView>
@@ -88,6 +87,11 @@ bool parseLines(QStringView text, NetCredentials* credentials, QString* error) {
     if (!hasDomain || result.domain.isEmpty()) result.domain = result.user.first(sep);
     result.user = result.user.sliced(sep + 1);
   }
+  if (result.user.isEmpty()) {  // "DOMAIN\" alone
+    *error = QStringLiteral("no username given");
+    wipeSecret(result.password);
+    return false;
+  }
   result.useKerberos = false;
   *credentials = std::move(result);
   return true;
@@ -152,14 +156,12 @@ bool hasKerberosTicket(QString* principal) {
   return found;
 }
 
-void preventCoreDumps() { prctl(PR_SET_DUMPABLE, 0, 0, 0, 0); }
-
 bool resolveCredentials(const QString& credentialsFile, NetCredentials* credentials,
                         QString* error) {
   if (!credentialsFile.isEmpty()) {
-    if (!loadAuthFile(credentialsFile, credentials, error)) return false;
+    // Before the password is in memory: a core dump from then on would hold it.
     preventCoreDumps();
-    return true;
+    return loadAuthFile(credentialsFile, credentials, error);
   }
   QString principal;
   if (hasKerberosTicket(&principal)) {

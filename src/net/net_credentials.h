@@ -37,10 +37,6 @@ bool loadAuthFile(const QString& path, NetCredentials* credentials, QString* err
 // when given, receives the principal's name ("Administrator@QUILL.TEST").
 bool hasKerberosTicket(QString* principal = nullptr);
 
-// Keeps the process from writing a core dump (which would hold the password)
-// and from being inspected by other processes of the same user.
-void preventCoreDumps();
-
 // The credentials of a program start: the file when one is given (core dumps
 // are then switched off), else the cached Kerberos ticket. false with a
 // reason in *error (kNoCredentialsMessage when there is neither).

@@ -67,7 +67,9 @@ class StdoutSilenced {
 }  // namespace
 
 NetApiShareService::NetApiShareService(const NetSettings& settings)
-    : m_settings(settings), m_servers(settings) {
+    : m_tallyOn(qEnvironmentVariableIsSet("QUILL_LDAP_STATS")),
+      m_settings(settings),
+      m_servers(settings) {
   const uint32_t status = statusOf(libnetapi_init(&m_context));
   if (status != 0 || m_context == nullptr) {
     m_context = nullptr;
@@ -79,6 +81,10 @@ NetApiShareService::NetApiShareService(const NetSettings& settings)
 }
 
 NetApiShareService::~NetApiShareService() {
+  if (m_tallyOn) {
+    std::fprintf(stderr, "quillstead: share operations: %d added, %d deleted\n", m_added,
+                 m_deleted);
+  }
   if (m_context != nullptr) libnetapi_free(m_context);
   m_settings.password.fill(u'\0');
 }
@@ -224,8 +230,22 @@ int NetApiShareService::CreateShare(const QString& server, const QString& localP
   info.shi2_passwd = nullptr;
   uint32_t badParameter = 0;
   StdoutSilenced quiet;
+  ++m_added;
   const uint32_t status = statusOf(NetShareAdd(host.toUtf8().constData(), kShareLevel,
                                                reinterpret_cast<uint8_t*>(&info), &badParameter));
+  return static_cast<int>(status);
+}
+
+int NetApiShareService::DeleteShare(const QString& server, const QString& shareName) {
+  if (!isValidShareName(shareName)) return kShareInvalidName;
+  const QString host = hostFor(server);
+  if (host.isEmpty() || m_context == nullptr) return kNotReached;
+  if (!applyCredentials(QString(), QString(), QString())) return kShareAccessDenied;
+  if (!hostAnswers(host)) return kNotReached;
+  StdoutSilenced quiet;
+  ++m_deleted;
+  const uint32_t status =
+      statusOf(NetShareDel(host.toUtf8().constData(), shareName.toUtf8().constData(), 0));
   return static_cast<int>(status);
 }
 

@@ -47,6 +47,7 @@ class NetApiShareService : public ShareService {
   // kShareAccessDenied (no credentials at all).
   int CreateShare(const QString& server, const QString& localPath,
                   const QString& shareName) override;
+  int DeleteShare(const QString& server, const QString& shareName) override;
 
  private:
   // server, or this computer's name ("computername", else the host name) for
@@ -60,6 +61,11 @@ class NetApiShareService : public ShareService {
   // False when host accepts no connection on 445 or 139 within the timeout.
   bool hostAnswers(const QString& host) const;
 
+  // Shares added and deleted, written to stderr at the end when
+  // QUILL_LDAP_STATS is set (to show that a dry run changed nothing).
+  bool m_tallyOn = false;
+  int m_added = 0;
+  int m_deleted = 0;
   libnetapi_ctx* m_context = nullptr;
   QString m_problem;
   NetSettings m_settings;

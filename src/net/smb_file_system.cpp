@@ -123,9 +123,16 @@ class SmbFileSystem::Client {
 };
 
 SmbFileSystem::SmbFileSystem(const NetSettings& settings)
-    : m_servers(settings), m_client(std::make_unique<Client>(settings)) {}
+    : m_servers(settings),
+      m_client(std::make_unique<Client>(settings)),
+      m_tallyOn(qEnvironmentVariableIsSet("QUILL_LDAP_STATS")) {}
 
-SmbFileSystem::~SmbFileSystem() = default;
+SmbFileSystem::~SmbFileSystem() {
+  if (m_tallyOn) {
+    std::fprintf(stderr, "quillstead: SMB operations: %d folders made, %d removed\n", m_made,
+                 m_removed);
+  }
+}
 
 bool SmbFileSystem::isReady(QString* reason) const {
   if (m_client->context() != nullptr) return true;
@@ -177,6 +184,7 @@ bool SmbFileSystem::makeFolder(const QString& uncPath, QString* error) {
     }
   }
   if (!url.isEmpty()) {
+    ++m_made;
     if (smbc_getFunctionMkdir(context)(context, url.constData(), 0755) == 0) return true;
     const int failure = errno;
     reason = QStringLiteral("cannot create '%1': %2")
@@ -184,6 +192,50 @@ bool SmbFileSystem::makeFolder(const QString& uncPath, QString* error) {
   }
   if (error != nullptr) *error = reason;
   return false;
+}
+
+std::optional<QStringList> SmbFileSystem::folderEntries(const QString& uncPath) {
+  SMBCCTX* context = m_client->context();
+  int folderCount = 0;
+  QString reason;
+  const QByteArray url = context == nullptr ? QByteArray() : urlFor(uncPath, &folderCount, &reason);
+  if (url.isEmpty()) return std::nullopt;
+  SMBCFILE* folder = smbc_getFunctionOpendir(context)(context, url.constData());
+  if (folder == nullptr) return std::nullopt;
+  QStringList entries;
+  while (const smbc_dirent* entry = smbc_getFunctionReaddir(context)(context, folder)) {
+    const QString name = QString::fromUtf8(entry->name);
+    if (name != u"." && name != u"..") entries << name;
+  }
+  smbc_getFunctionClosedir(context)(context, folder);
+  return entries;
+}
+
+UncFileSystem::Removal SmbFileSystem::removeFolder(const QString& uncPath, QString* error) {
+  QString reason;
+  SMBCCTX* context = m_client->context();
+  int folderCount = 0;
+  QByteArray url;
+  if (context == nullptr) {
+    reason = m_client->problem();
+  } else {
+    url = urlFor(uncPath, &folderCount, &reason);
+    if (!url.isEmpty() && folderCount == 0) {
+      url.clear();
+      reason = QStringLiteral("'%1' is a share; it is not removed as a folder").arg(uncPath);
+    }
+  }
+  if (!url.isEmpty()) {
+    ++m_removed;
+    if (smbc_getFunctionRmdir(context)(context, url.constData()) == 0) return Removal::Removed;
+    const int failure = errno;
+    if (failure == ENOENT) return Removal::Missing;
+    if (failure == ENOTEMPTY || failure == EEXIST) return Removal::NotEmpty;
+    reason = QStringLiteral("cannot remove '%1': %2")
+                 .arg(uncPath, QString::fromLocal8Bit(std::strerror(failure)));
+  }
+  if (error != nullptr) *error = reason;
+  return Removal::Failed;
 }
 
 }  // namespace quill

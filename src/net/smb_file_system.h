@@ -41,6 +41,9 @@ class SmbFileSystem : public UncFileSystem {
   // Creates the one folder uncPath (its parent must exist); a share itself
   // cannot be made this way.
   bool makeFolder(const QString& uncPath, QString* error) override;
+  // Removes the empty folder uncPath; a share itself is never removed.
+  Removal removeFolder(const QString& uncPath, QString* error) override;
+  std::optional<QStringList> folderEntries(const QString& uncPath) override;
 
  private:
   class Client;  // the libsmbclient context, defined in the .cpp
@@ -50,6 +53,11 @@ class SmbFileSystem : public UncFileSystem {
 
   NetServerMap m_servers;
   std::unique_ptr<Client> m_client;
+  // Folders made and removed, written to stderr at the end when
+  // QUILL_LDAP_STATS is set (to show that a dry run changed nothing).
+  bool m_tallyOn = false;
+  int m_made = 0;
+  int m_removed = 0;
 };
 
 }  // namespace quill

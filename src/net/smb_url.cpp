@@ -12,8 +12,12 @@ bool splitUncPath(const QString& uncPath, UncParts* parts, QString* reason) {
     return false;
   }
   QStringList levels = uncPath.mid(2).split(u'\\');
-  // "\\server\share\a\" names the same folder as "\\server\share\a".
-  if (levels.size() > 1 && levels.last().isEmpty()) levels.removeLast();
+  // A doubled or trailing separator below the share names the same folder as
+  // a single one: "\\server\share\a\\b\" is "\\server\share\a\b".
+  for (qsizetype i = levels.size() - 1; i >= 2; --i) {
+    if (levels.at(i).isEmpty()) levels.removeAt(i);
+  }
+  if (levels.size() == 2 && levels.last().isEmpty()) levels.removeLast();
   for (const QString& level : levels) {
     const QString problem = folderNameProblem(level);
     if (!problem.isEmpty()) {

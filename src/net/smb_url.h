@@ -13,7 +13,8 @@ struct UncParts {
   QStringList folders;  // the levels below the share, outermost first
 };
 
-// Splits uncPath into server, share and folders. One trailing "\" is ignored.
+// Splits uncPath into server, share and folders. Empty levels below the share
+// (a doubled or trailing "\") are ignored.
 // false with a reason in *reason when uncPath does not begin with "\\", has
 // no server, or has a level that folderNameProblem refuses.
 bool splitUncPath(const QString& uncPath, UncParts* parts, QString* reason);

@@ -11,6 +11,7 @@ QString accountKey(const QString& name) { return name.toCaseFolded(); }
 constexpr QStringView kObjectClass = u"objectClass";
 constexpr QStringView kSamAccountName = u"sAMAccountName";
 constexpr QStringView kMember = u"member";
+constexpr QStringView kObjectGuid = u"objectGUID";
 
 // The DC= values of a domain root DN joined by ".", or empty when the DN has
 // other parts.
@@ -114,8 +115,55 @@ DirEntry* EntryStore::insert(std::unique_ptr<DirEntry> entry, DirEntry* parent) 
   m_byDn.insert(e->ndn, e);
   const QString sam = e->first(kSamAccountName);
   if (e->isAccount() && !sam.isEmpty()) m_accounts.insert(accountKey(sam), e);
+  const QString guid = e->first(kObjectGuid);
+  if (!guid.isEmpty()) m_byGuid.insert(guid.toLower(), e);
+  if (!e->memberKeys.isEmpty()) m_groups.insert(e);
+  e->slot = m_entries.size();
   m_entries.push_back(std::move(entry));
   return e;
+}
+
+bool EntryStore::addMember(DirEntry& group, const QString& memberDn) {
+  const QString key = normalizeDn(memberDn);
+  if (key.isEmpty() || group.memberKeys.contains(key)) return false;
+  group.add(QStringLiteral("member"), memberDn);
+  group.memberKeys.insert(key);
+  m_groups.insert(&group);
+  return true;
+}
+
+bool EntryStore::removeMember(DirEntry& group, const QString& memberNdn) {
+  if (!group.memberKeys.remove(memberNdn)) return false;
+  for (DirAttribute& a : group.attributes) {
+    if (a.name.compare(kMember, Qt::CaseInsensitive) != 0) continue;
+    a.values.removeIf([&](const QString& dn) { return normalizeDn(dn) == memberNdn; });
+    if (a.values.isEmpty()) {
+      group.attributes.erase(group.attributes.begin() + (&a - group.attributes.data()));
+    }
+    break;
+  }
+  return true;
+}
+
+void EntryStore::remove(DirEntry* entry) {
+  if (DirEntry* parent = entry->parent) {
+    std::erase(parent->children, entry);
+  } else {
+    m_root = nullptr;
+  }
+  for (DirEntry* group : m_groups) removeMember(*group, entry->ndn);
+  m_groups.remove(entry);
+  m_byDn.remove(entry->ndn);
+  const QString sam = entry->first(kSamAccountName);
+  if (!sam.isEmpty() && m_accounts.value(accountKey(sam)) == entry)
+    m_accounts.remove(accountKey(sam));
+  const QString guid = entry->first(kObjectGuid);
+  if (!guid.isEmpty()) m_byGuid.remove(guid.toLower());
+  // The last entry takes the removed one's slot.
+  const size_t slot = entry->slot;
+  std::swap(m_entries[slot], m_entries.back());
+  m_entries[slot]->slot = slot;
+  m_entries.pop_back();
 }
 
 void EntryStore::renameAccount(DirEntry& entry, const QString& oldName, const QString& newName) {
@@ -123,6 +171,76 @@ void EntryStore::renameAccount(DirEntry& entry, const QString& oldName, const QS
     m_accounts.remove(accountKey(oldName));
   }
   if (!newName.isEmpty()) m_accounts.insert(accountKey(newName), &entry);
+}
+
+bool EntryStore::store(const LdifRecord& record, Place place, QString* error) {
+  auto fail = [&](const QString& what) {
+    *error = QStringLiteral("line %1: %2").arg(record.line).arg(what);
+    return false;
+  };
+  const std::optional<DnKeys> keys = dnKeys(record.dn);
+  if (!keys) return fail(QStringLiteral("malformed DN"));
+  DirEntry* existing = find(keys->ndn);
+  if (existing != nullptr && place != Place::Replace)
+    return fail(QStringLiteral("duplicate entry"));
+
+  auto entry = std::make_unique<DirEntry>();
+  DirEntry* parent = nullptr;
+  if (place == Place::Root) {
+    entry->dn = record.dn.trimmed();
+  } else if (existing != nullptr) {
+    entry->dn = existing->dn;
+  } else {
+    parent = find(keys->parentNdn);
+    if (parent == nullptr) return fail(QStringLiteral("the parent entry is missing"));
+    entry->dn = keys->rdnText + u',' + parent->dn;
+  }
+  entry->ndn = keys->ndn;
+
+  for (const LdifAttribute& a : record.attributes) {
+    if (a.value.isEmpty()) return fail(a.name + QStringLiteral(" has an empty value"));
+    if (a.name.compare(u"unicodePwd", Qt::CaseInsensitive) == 0) {
+      return fail(QStringLiteral("clear-text passwords are not kept"));
+    }
+    if (a.name.compare(kMember, Qt::CaseInsensitive) == 0) {
+      const QString key = normalizeDn(a.value);
+      if (key.isEmpty()) return fail(QStringLiteral("malformed member DN"));
+      if (entry->memberKeys.contains(key)) return fail(QStringLiteral("duplicate member"));
+      entry->memberKeys.insert(key);
+    }
+    entry->add(a.name, a.value);
+  }
+  if (entry->objectClass().isEmpty()) return fail(QStringLiteral("no objectClass"));
+  const QString sam = entry->first(kSamAccountName);
+  const DirEntry* holder = entry->isAccount() && !sam.isEmpty() ? findAccount(sam) : nullptr;
+  if (holder != nullptr && holder != existing) {
+    return fail(QStringLiteral("duplicate sAMAccountName"));
+  }
+
+  if (existing != nullptr) {
+    // Changed in place, so every pointer to it stays valid.
+    if (existing->isAccount())
+      renameAccount(*existing, existing->first(kSamAccountName), QString());
+    m_byGuid.remove(existing->first(kObjectGuid).toLower());
+    existing->attributes = std::move(entry->attributes);
+    existing->memberKeys = std::move(entry->memberKeys);
+    if (existing->isAccount() && !sam.isEmpty()) renameAccount(*existing, QString(), sam);
+    const QString guid = existing->first(kObjectGuid);
+    if (!guid.isEmpty()) m_byGuid.insert(guid.toLower(), existing);
+    if (!existing->memberKeys.isEmpty()) m_groups.insert(existing);
+    return true;
+  }
+  insert(std::move(entry), parent);
+  return true;
+}
+
+QByteArray EntryStore::entryLdif(const DirEntry& entry) {
+  QByteArray out;
+  appendLdifLine(out, QStringLiteral("dn"), entry.dn);
+  for (const DirAttribute& a : entry.attributes) {
+    for (const QString& v : a.values) appendLdifLine(out, a.name, v);
+  }
+  return out;
 }
 
 QByteArray EntryStore::toLdif() const {
@@ -137,10 +255,7 @@ QByteArray EntryStore::toLdif() const {
     const DirEntry* e = stack.back();
     stack.pop_back();
     out += '\n';
-    appendLdifLine(out, QStringLiteral("dn"), e->dn);
-    for (const DirAttribute& a : e->attributes) {
-      for (const QString& v : a.values) appendLdifLine(out, a.name, v);
-    }
+    out += entryLdif(*e);
     for (auto it = e->children.rbegin(); it != e->children.rend(); ++it) stack.push_back(*it);
   }
   return out;
@@ -154,50 +269,19 @@ std::unique_ptr<EntryStore> EntryStore::fromLdif(const QByteArray& ldif, QString
     *error = QStringLiteral("the file holds no entries");
     return nullptr;
   }
-  auto fail = [error](const LdifRecord& r, const QString& what) {
-    *error = QStringLiteral("line %1: %2").arg(r.line).arg(what);
-    return nullptr;
-  };
-
   auto store = std::make_unique<EntryStore>();
   for (const LdifRecord& record : *records) {
-    const std::optional<DnKeys> keys = dnKeys(record.dn);
-    if (!keys) return fail(record, QStringLiteral("malformed DN"));
-    if (store->find(keys->ndn) != nullptr) return fail(record, QStringLiteral("duplicate entry"));
-
-    auto entry = std::make_unique<DirEntry>();
-    DirEntry* parent = nullptr;
-    if (store->root() == nullptr) {
+    const bool first = store->root() == nullptr;
+    if (first) {
       *domain = domainOfRoot(record.dn);
-      if (domain->isEmpty()) return fail(record, QStringLiteral("the first entry is no domain"));
-      entry->dn = record.dn.trimmed();
-    } else {
-      parent = store->find(keys->parentNdn);
-      if (parent == nullptr) return fail(record, QStringLiteral("the parent entry is missing"));
-      entry->dn = keys->rdnText + u',' + parent->dn;
-    }
-    entry->ndn = keys->ndn;
-
-    for (const LdifAttribute& a : record.attributes) {
-      if (a.value.isEmpty()) return fail(record, a.name + QStringLiteral(" has an empty value"));
-      if (a.name.compare(u"unicodePwd", Qt::CaseInsensitive) == 0) {
-        return fail(record, QStringLiteral("clear-text passwords are not kept"));
+      if (domain->isEmpty()) {
+        *error = QStringLiteral("line %1: the first entry is no domain").arg(record.line);
+        return nullptr;
       }
-      if (a.name.compare(kMember, Qt::CaseInsensitive) == 0) {
-        const QString key = normalizeDn(a.value);
-        if (key.isEmpty()) return fail(record, QStringLiteral("malformed member DN"));
-        if (entry->memberKeys.contains(key))
-          return fail(record, QStringLiteral("duplicate member"));
-        entry->memberKeys.insert(key);
-      }
-      entry->add(a.name, a.value);
     }
-    if (entry->objectClass().isEmpty()) return fail(record, QStringLiteral("no objectClass"));
-    const QString sam = entry->first(kSamAccountName);
-    if (entry->isAccount() && !sam.isEmpty() && store->findAccount(sam) != nullptr) {
-      return fail(record, QStringLiteral("duplicate sAMAccountName"));
+    if (!store->store(record, first ? EntryStore::Place::Root : EntryStore::Place::New, error)) {
+      return nullptr;
     }
-    store->insert(std::move(entry), parent);
   }
   return store;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/dn.h"
+#include "sandbox/ldif.h"
 
 namespace quill {
 
@@ -28,6 +29,7 @@ struct DirEntry {
   std::vector<DirEntry*> children;       // in creation (or load) order
   std::vector<DirAttribute> attributes;  // names compared without regard to case
   QSet<QString> memberKeys;              // normalized DNs of the "member" values
+  size_t slot = 0;                       // where the store keeps it
 
   const QStringList* find(QStringView name) const;
   // The first value of name, or empty.
@@ -63,6 +65,8 @@ class EntryStore {
   DirEntry* root() const { return m_root; }
   // The user, group or computer whose sAMAccountName equals name, ignoring case.
   DirEntry* findAccount(const QString& name) const;
+  // The entry whose objectGUID is guid (compared without regard to case).
+  DirEntry* findGuid(const QString& guid) const { return m_byGuid.value(guid.toLower(), nullptr); }
   int size() const { return static_cast<int>(m_entries.size()); }
 
   // Takes entry in as a child of parent (nullptr makes it the root) and
@@ -70,9 +74,25 @@ class EntryStore {
   DirEntry* insert(std::unique_ptr<DirEntry> entry, DirEntry* parent);
   // Moves entry's account-name index from oldName to newName.
   void renameAccount(DirEntry& entry, const QString& oldName, const QString& newName);
+  // Adds memberDn to the members of group, or takes it out; false when it was
+  // there already, or was not.
+  bool addMember(DirEntry& group, const QString& memberDn);
+  bool removeMember(DirEntry& group, const QString& memberNdn);
+  // Takes entry, which has no children, out of the store and out of every
+  // group it was a member of. entry is destroyed.
+  void remove(DirEntry* entry);
+
+  // Where store() puts a record: the root of an empty store, a new entry
+  // under its parent, or in place of the entry of that DN (new when missing).
+  enum class Place { Root, New, Replace };
+  // Stores record as checked LDIF content. false with a reason naming the
+  // record's line when it is malformed or breaks a rule of the store.
+  bool store(const LdifRecord& record, Place place, QString* error);
 
   // LDIF text of every entry, parents before children.
   QByteArray toLdif() const;
+  // The LDIF record of one entry (no blank line before or after).
+  static QByteArray entryLdif(const DirEntry& entry);
   // A store read from LDIF text; the first record is the domain root and its
   // DN (DC= parts only) gives *domain. nullptr with a reason in *error.
   static std::unique_ptr<EntryStore> fromLdif(const QByteArray& ldif, QString* domain,
@@ -82,6 +102,8 @@ class EntryStore {
   std::vector<std::unique_ptr<DirEntry>> m_entries;
   QHash<QString, DirEntry*> m_byDn;
   QHash<QString, DirEntry*> m_accounts;
+  QHash<QString, DirEntry*> m_byGuid;
+  QSet<DirEntry*> m_groups;  // entries that have held a member
   DirEntry* m_root = nullptr;
 };
 

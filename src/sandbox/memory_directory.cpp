@@ -1,13 +1,15 @@
 #include "sandbox/memory_directory.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include <QUuid>
 
 #include "core/ads_path.h"
 #include "core/directory_schema.h"
 #include "core/dn.h"
+#include "core/names.h"
 #include "sandbox/entry_store.h"
+#include "sandbox/ldif.h"
 #include "sandbox/password_hash.h"
+#include "sandbox/sandbox_changes.h"
 
 namespace quill {
 
@@ -21,16 +23,18 @@ constexpr QStringView kKnownAttributes[] = {
     u"objectClass", u"cn", u"ou", u"dc", u"sAMAccountName", u"userPrincipalName", u"displayName",
     u"givenName", u"sn", u"description", u"telephoneNumber", u"mail", u"pwdLastSet",
     u"userAccountControl", u"groupType", u"member", u"userPassword", u"unicodePwd",
-    u"distinguishedName", u"nTMixedDomain", u"minPwdLength"};
+    u"distinguishedName", u"nTMixedDomain", u"minPwdLength", u"objectGUID", u"pwdProperties"};
 // clang-format on
 
 // A string over text of static storage (a literal): no copy, no allocation.
 QString literal(QStringView text) { return QString::fromRawData(text.data(), text.size()); }
 
+QString newGuid() { return QUuid::createUuid().toString(QUuid::WithBraces); }
+
 // Attributes the directory maintains itself: the DN, the class, members
 // (through Add) and passwords (through SetPassword, stored only hashed).
 constexpr const char* kProtectedAttributes[] = {"distinguishedName", "objectClass", "member",
-                                                "userPassword", "unicodePwd"};
+                                                "userPassword",      "unicodePwd",  "objectGUID"};
 
 QString canonicalAttribute(const QString& name) {
   for (QStringView known : kKnownAttributes) {
@@ -108,10 +112,16 @@ bool planChanges(const EntryStore& store, const DirEntry& entry, const Rdn& rdn,
     bool ok = false;
     qint64 uac = (planned ? planned->values.front() : entry.first(uacName)).toLongLong(&ok);
     if (!ok) uac = kNewUserAccountControl;
-    uac = withAccountDisabled(uac, *changes.accountDisabled);
+    uac = accountControlAfter(uac, *changes.accountDisabled, changes.password.has_value());
     setPlanned(plan, uacName, {QString::number(uac)});
   }
 
+  if (const DirAttribute* sam = findPlanned(plan, QStringLiteral("sAMAccountName"));
+      sam && !isValidAccountName(sam->values.front())) {
+    fail(err, kErrConstraintViolation,
+         QStringLiteral("The sAMAccountName holds a character a domain refuses."));
+    return false;
+  }
   if (const DirAttribute* sam = findPlanned(plan, QStringLiteral("sAMAccountName"));
       sam && entry.isAccount()) {
     const DirEntry* holder = store.findAccount(sam->values.front());
@@ -122,12 +132,16 @@ bool planChanges(const EntryStore& store, const DirEntry& entry, const Rdn& rdn,
   }
 
   if (changes.password) {
-    const int minLength = store.root() ? store.root()->first(u"minPwdLength").toInt() : 0;
-    if (changes.password->size() < minLength) {
-      fail(err, kErrUnwillingToPerform,
-           QStringLiteral("0000052D: The password does not meet the domain's password policy "
-                          "(at least %1 characters).")
-               .arg(minLength));
+    const DirEntry* root = store.root();
+    const int minLength = root ? root->first(u"minPwdLength").toInt() : 0;
+    const bool complex =
+        root && (root->first(u"pwdProperties").toLongLong() & kPasswordComplexFlag) != 0;
+    const DirAttribute* sam = findPlanned(plan, QStringLiteral("sAMAccountName"));
+    const QString problem =
+        passwordPolicyProblem(*changes.password, minLength, complex,
+                              sam ? sam->values.front() : entry.first(u"sAMAccountName"));
+    if (!problem.isEmpty()) {
+      fail(err, kErrUnwillingToPerform, problem);
       return false;
     }
     setPlanned(plan, QStringLiteral("userPassword"), {hashPassword(*changes.password)});
@@ -171,6 +185,7 @@ void MemoryDirectory::addEntry(const QString& dn,
   if (const QStringList* members = entry->find(u"member")) {
     for (const QString& m : *members) entry->memberKeys.insert(normalizeDn(m));
   }
+  entry->set(QStringLiteral("objectGUID"), {newGuid()});
   m_store->insert(std::move(entry), parent);
 }
 
@@ -207,25 +222,6 @@ void MemoryDirectory::addBaseEntries() {
                                         {"cn", {"Domain Users"}},
                                         {"sAMAccountName", {"Domain Users"}},
                                         {"groupType", {group}}});
-}
-
-bool MemoryDirectory::loadLdif(const QString& path, QString* error) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    if (error) *error = path + QStringLiteral(": ") + file.errorString();
-    return false;
-  }
-  return fromLdif(file.readAll(), error);
-}
-
-bool MemoryDirectory::saveLdif(const QString& path, QString* error) const {
-  QSaveFile file(path);
-  const QByteArray text = toLdif();
-  if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-    if (error) *error = path + QStringLiteral(": ") + file.errorString();
-    return false;
-  }
-  return true;
 }
 
 QByteArray MemoryDirectory::toLdif() const { return m_store->toLdif(); }
@@ -294,7 +290,51 @@ DirEntry* MemoryDirectory::resolve(const QString& path, PendingError& err) const
   return e;
 }
 
+void MemoryDirectory::reported(const DirEntry& entry) {
+  if (m_changes != nullptr) m_changes->entryStored(EntryStore::entryLdif(entry));
+}
+
+void MemoryDirectory::reportHeldChange() { reportHeldChangeUnless(nullptr); }
+
+void MemoryDirectory::reportHeldChangeUnless(const DirObject* obj) {
+  if (m_heldNdn.isEmpty()) return;
+  if (obj != nullptr && !obj->isNew && normalizeDn(obj->dn) == m_heldNdn) return;
+  if (const DirEntry* held = m_store->find(m_heldNdn)) reported(*held);
+  m_heldNdn.clear();
+}
+
+bool MemoryDirectory::replayEntry(const QByteArray& ldifRecord, QString* error) {
+  std::optional<std::vector<LdifRecord>> records = parseLdif(ldifRecord, error);
+  if (!records || records->size() != 1) {
+    if (records) *error = QStringLiteral("not one entry");
+    return false;
+  }
+  return m_store->store(records->front(), EntryStore::Place::Replace, error);
+}
+
+bool MemoryDirectory::replayMember(const QString& groupDn, const QString& memberDn,
+                                   QString* error) {
+  DirEntry* g = m_store->find(normalizeDn(groupDn));
+  if (g == nullptr || normalizeDn(memberDn).isEmpty()) {
+    *error = QStringLiteral("member of a group that is not there: %1").arg(groupDn);
+    return false;
+  }
+  m_store->addMember(*g, memberDn);
+  return true;
+}
+
+void MemoryDirectory::replayDelete(const QString& dn) {
+  DirEntry* e = m_store->find(normalizeDn(dn));
+  if (e != nullptr && e->children.empty()) m_store->remove(e);
+}
+
+void MemoryDirectory::replayRemoveMember(const QString& groupDn, const QString& memberDn) {
+  if (DirEntry* g = m_store->find(normalizeDn(groupDn)))
+    m_store->removeMember(*g, normalizeDn(memberDn));
+}
+
 std::unique_ptr<DirObject> MemoryDirectory::Bind(const QString& path, PendingError& err) {
+  reportHeldChange();
   const DirEntry* e = resolve(path, err);
   if (e == nullptr) return nullptr;
   auto obj = std::make_unique<DirObject>();
@@ -305,6 +345,7 @@ std::unique_ptr<DirObject> MemoryDirectory::Bind(const QString& path, PendingErr
 }
 
 void MemoryDirectory::SetInfo(DirObject& obj, PendingError& err) {
+  reportHeldChangeUnless(&obj);
   DirObject changes = obj.takeStaged();
   if (m_readOnly) {
     fail(err, kErrAccessDenied);
@@ -337,6 +378,8 @@ void MemoryDirectory::createEntry(DirObject& obj, DirObject& changes, PendingErr
   entry->dn = keys->rdnText + u',' + parent->dn;
   entry->ndn = keys->ndn;
   entry->set(QStringLiteral("objectClass"), objectClassesForNew(obj.objectClass));
+  // The sandbox's own objectGUID: an identity that stays through moves.
+  entry->set(QStringLiteral("objectGUID"), {newGuid()});
   for (const RdnPart& part : keys->rdn) entry->add(canonicalAttribute(part.type), part.value);
   if (entry->hasClass(u"user")) {
     entry->set(QStringLiteral("userAccountControl"), {QString::number(kNewUserAccountControl)});
@@ -351,6 +394,11 @@ void MemoryDirectory::createEntry(DirObject& obj, DirObject& changes, PendingErr
   obj.dn = stored->dn;
   obj.objectClass = stored->objectClass();
   obj.isNew = false;
+  if (stored->hasClass(u"user")) {
+    m_heldNdn = stored->ndn;  // reported with the SetInfo that completes it
+  } else {
+    reported(*stored);
+  }
 }
 
 void MemoryDirectory::modifyEntry(DirObject& obj, DirObject& changes, PendingError& err) {
@@ -364,9 +412,12 @@ void MemoryDirectory::modifyEntry(DirObject& obj, DirObject& changes, PendingErr
   std::vector<DirAttribute> plan;
   if (!keys || !planChanges(*m_store, *entry, keys->rdn, changes, plan, err)) return;
   applyPlan(*m_store, *entry, true, plan);
+  if (entry->ndn == m_heldNdn) m_heldNdn.clear();
+  reported(*entry);
 }
 
 QString MemoryDirectory::Get(const DirObject& obj, const QString& attribute, PendingError& err) {
+  reportHeldChangeUnless(&obj);
   if (std::optional<QString> staged = obj.stagedValue(attribute)) return *staged;
   if (obj.isNew) {
     fail(err, kErrPropertyNotFound);
@@ -387,6 +438,7 @@ QString MemoryDirectory::Get(const DirObject& obj, const QString& attribute, Pen
 }
 
 std::vector<ChildObject> MemoryDirectory::Children(const DirObject& container, PendingError& err) {
+  reportHeldChange();
   std::vector<ChildObject> result;
   const DirEntry* e = container.isNew ? nullptr : m_store->find(normalizeDn(container.dn));
   if (e == nullptr) {
@@ -401,6 +453,7 @@ std::vector<ChildObject> MemoryDirectory::Children(const DirObject& container, P
 }
 
 void MemoryDirectory::Add(DirObject& group, const QString& memberPath, PendingError& err) {
+  reportHeldChange();
   if (m_readOnly) {
     fail(err, kErrAccessDenied);
     return;
@@ -426,11 +479,108 @@ void MemoryDirectory::Add(DirObject& group, const QString& memberPath, PendingEr
     fail(err, kErrUnwillingToPerform);
     return;
   }
-  g->add(QStringLiteral("member"), member->dn);
-  g->memberKeys.insert(member->ndn);
+  m_store->addMember(*g, member->dn);
+  if (m_changes != nullptr) m_changes->memberAdded(g->dn, member->dn);
+}
+
+bool MemoryDirectory::HasMember(const DirObject& group, const QString& memberDn,
+                                PendingError& err) {
+  reportHeldChange();
+  const DirEntry* g = group.isNew ? nullptr : m_store->find(normalizeDn(group.dn));
+  if (g == nullptr) {
+    fail(err, kErrNoSuchObject);
+    return false;
+  }
+  return g->memberKeys.contains(normalizeDn(memberDn));
+}
+
+QStringList MemoryDirectory::Members(const DirObject& group, PendingError& err) {
+  reportHeldChange();
+  const DirEntry* g = group.isNew ? nullptr : m_store->find(normalizeDn(group.dn));
+  if (g == nullptr) {
+    fail(err, kErrNoSuchObject);
+    return {};
+  }
+  const QStringList* members = g->find(u"member");
+  return members ? *members : QStringList();
+}
+
+bool MemoryDirectory::AccountNameTaken(const QString& domain, const QString& name) {
+  reportHeldChange();
+  return !name.isEmpty() && domain.compare(m_domainFqdn, Qt::CaseInsensitive) == 0 &&
+         m_store->findAccount(name) != nullptr;
+}
+
+QString MemoryDirectory::ObjectGuid(const DirObject& obj, PendingError& err) {
+  reportHeldChangeUnless(&obj);
+  const DirEntry* e = obj.isNew ? nullptr : m_store->find(normalizeDn(obj.dn));
+  if (e == nullptr) {
+    fail(err, kErrNoSuchObject);
+    return {};
+  }
+  const QString guid = e->first(u"objectGUID");
+  if (guid.isEmpty()) fail(err, kErrPropertyNotFound);
+  return guid;
+}
+
+std::unique_ptr<DirObject> MemoryDirectory::BindGuid(const QString& domain, const QString& guid,
+                                                     PendingError& err) {
+  reportHeldChange();
+  const DirEntry* e = domain.compare(m_domainFqdn, Qt::CaseInsensitive) == 0 && !guid.isEmpty()
+                          ? m_store->findGuid(guid)
+                          : nullptr;
+  if (e == nullptr) {
+    fail(err, kErrNoSuchObject);
+    return nullptr;
+  }
+  auto obj = std::make_unique<DirObject>();
+  obj->host = domain;
+  obj->dn = e->dn;
+  obj->objectClass = e->objectClass();
+  return obj;
+}
+
+void MemoryDirectory::DeleteObject(const DirObject& obj, PendingError& err) {
+  reportHeldChange();
+  if (m_readOnly) {
+    fail(err, kErrAccessDenied);
+    return;
+  }
+  DirEntry* e = obj.isNew ? nullptr : m_store->find(normalizeDn(obj.dn));
+  if (e == nullptr) {
+    fail(err, kErrNoSuchObject);
+    return;
+  }
+  if (!e->children.empty()) {
+    fail(err, kErrNotLeaf);
+    return;
+  }
+  const QString dn = e->dn;
+  m_store->remove(e);
+  if (m_changes != nullptr) m_changes->entryDeleted(dn);
+}
+
+void MemoryDirectory::RemoveMember(DirObject& group, const QString& memberPath, PendingError& err) {
+  reportHeldChange();
+  if (m_readOnly) {
+    fail(err, kErrAccessDenied);
+    return;
+  }
+  DirEntry* g = group.isNew ? nullptr : m_store->find(normalizeDn(group.dn));
+  const AdsPath member = parseAdsPath(memberPath);
+  if (g == nullptr || !member.valid) {
+    fail(err, g == nullptr ? kErrNoSuchObject : kErrInvalidDnSyntax);
+    return;
+  }
+  if (!m_store->removeMember(*g, normalizeDn(member.dn))) {
+    fail(err, kErrNoAttributeOrValue);
+    return;
+  }
+  if (m_changes != nullptr) m_changes->memberRemoved(g->dn, member.dn);
 }
 
 bool MemoryDirectory::AccountExists(const QString& domain, const QString& name) {
+  reportHeldChange();
   if (name.isEmpty() || domain.compare(m_domainFqdn, Qt::CaseInsensitive) != 0) return false;
   return m_store->findAccount(name) != nullptr || m_store->findAccount(name + u'$') != nullptr;
 }

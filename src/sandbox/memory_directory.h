@@ -12,6 +12,7 @@
 namespace quill {
 
 class EntryStore;
+class SandboxChanges;
 struct DirEntry;
 
 // The sandbox's directory: one domain kept in memory, loaded from and saved
@@ -34,20 +35,34 @@ class MemoryDirectory : public DirectoryService {
   // Domain Admins and Domain Users.
   void addBaseEntries();
 
-  // Replaces the content with the LDIF file at path. The domain is taken from
-  // the first entry (a domainDNS). false with a reason in *error on failure;
-  // the content is then unchanged.
-  bool loadLdif(const QString& path, QString* error);
-  // Writes the whole directory, parents before children, to path atomically
-  // (temporary file + rename). false with a reason in *error on failure.
-  bool saveLdif(const QString& path, QString* error) const;
-  // The LDIF text of the whole directory.
+  // The LDIF text of the whole directory, parents before children.
   QByteArray toLdif() const;
+  // Replaces the content with the LDIF text ldif; the domain is taken from
+  // its first entry (a domainDNS). false with a reason naming the line on
+  // failure; the content is then unchanged.
   bool fromLdif(const QByteArray& ldif, QString* error);
 
   // A directory that refuses every change with kErrAccessDenied, as a bind
   // without write rights does.
   void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+
+  // Who hears of every change from now on (the sandbox's journal); nullptr
+  // for nobody. A new user account is reported with the SetInfo that
+  // completes it, so a death between the two leaves no half-made account; the
+  // next call of any other kind reports it as it stands.
+  void setChangeListener(SandboxChanges* listener) { m_changes = listener; }
+  // Reports a change still held back (before the directory is written).
+  void reportHeldChange();
+
+  // A change read back from the journal: an entry as a whole (created or
+  // replaced), or a member added (nothing when it is there already). false
+  // with a reason when it does not fit the directory.
+  bool replayEntry(const QByteArray& ldifRecord, QString* error);
+  bool replayMember(const QString& groupDn, const QString& memberDn, QString* error);
+  // A delete or a member removal read back from the journal; nothing when it
+  // was done already.
+  void replayDelete(const QString& dn);
+  void replayRemoveMember(const QString& groupDn, const QString& memberDn);
 
   QString domainFqdn() const { return m_domainFqdn; }
   QString rootDn() const { return m_rootDn; }
@@ -69,6 +84,14 @@ class MemoryDirectory : public DirectoryService {
   std::vector<ChildObject> Children(const DirObject& container, PendingError& err) override;
   void Add(DirObject& group, const QString& memberPath, PendingError& err) override;
   bool AccountExists(const QString& domain, const QString& name) override;
+  bool HasMember(const DirObject& group, const QString& memberDn, PendingError& err) override;
+  QStringList Members(const DirObject& group, PendingError& err) override;
+  bool AccountNameTaken(const QString& domain, const QString& name) override;
+  QString ObjectGuid(const DirObject& obj, PendingError& err) override;
+  std::unique_ptr<DirObject> BindGuid(const QString& domain, const QString& guid,
+                                      PendingError& err) override;
+  void DeleteObject(const DirObject& obj, PendingError& err) override;
+  void RemoveMember(DirObject& group, const QString& memberPath, PendingError& err) override;
 
  private:
   // The stored entry a path names, or nullptr with the error pending.
@@ -80,8 +103,14 @@ class MemoryDirectory : public DirectoryService {
 
   QString m_domainFqdn;
   QString m_rootDn;
+  // The held-back report: reported unless obj is the entry it is about.
+  void reportHeldChangeUnless(const DirObject* obj);
+  void reported(const DirEntry& entry);
+
   bool m_readOnly = false;
   std::unique_ptr<EntryStore> m_store;
+  SandboxChanges* m_changes = nullptr;
+  QString m_heldNdn;  // a new user account not reported yet
 };
 
 }  // namespace quill

@@ -12,6 +12,7 @@ class SandboxBackends : public Backends {
   Platform platform() override { return m_sandbox->platform(); }
   bool save(QString* error) override { return m_sandbox->save(error); }
   QString describe() const override { return QStringLiteral("sandbox %1").arg(m_sandbox->dir()); }
+  QStringList warnings() const override { return m_sandbox->warnings(); }
 
  private:
   std::unique_ptr<Sandbox> m_sandbox;
@@ -19,8 +20,9 @@ class SandboxBackends : public Backends {
 
 }  // namespace
 
-std::unique_ptr<Backends> openSandboxBackends(const QString& dir, QString* error) {
-  std::unique_ptr<Sandbox> sandbox = Sandbox::open(dir, error);
+std::unique_ptr<Backends> openSandboxBackends(const QString& dir, QString* error, bool readOnly) {
+  std::unique_ptr<Sandbox> sandbox =
+      Sandbox::open(dir, error, readOnly ? Sandbox::Access::ReadOnly : Sandbox::Access::ReadWrite);
   if (!sandbox) return nullptr;
   return std::make_unique<SandboxBackends>(std::move(sandbox));
 }

@@ -11,7 +11,7 @@ namespace quill {
 SandboxFileSystem::SandboxFileSystem(SandboxShareService& shares) : m_shares(shares) {}
 
 bool SandboxFileSystem::resolve(const QString& uncPath, QString* hostPath, int* depth,
-                                QString* reason) const {
+                                QString* reason) {
   if (!uncPath.startsWith(QStringLiteral("\\\\"))) {
     *reason = QStringLiteral("not a path of the form \\\\server\\share");
     return false;
@@ -26,8 +26,9 @@ bool SandboxFileSystem::resolve(const QString& uncPath, QString* hostPath, int* 
     *reason = QStringLiteral("the server '%1' has no share '%2'").arg(parts.at(0), parts.at(1));
     return false;
   }
+  // A doubled or trailing separator names the same folder as a single one.
   QStringList folders = parts.mid(2);
-  if (!folders.isEmpty() && folders.last().isEmpty()) folders.removeLast();
+  folders.removeAll(QString());
   for (const QString& folder : folders) {
     // Checked here, not only on the local path, so that a "/" or a ".." of
     // the UNC path can never become a step on the local disk.
@@ -42,17 +43,13 @@ bool SandboxFileSystem::resolve(const QString& uncPath, QString* hostPath, int* 
     if (!localPath.endsWith(u'\\')) localPath += u'\\';
     localPath += folders.join(u'\\');
   }
-  *hostPath = m_shares.hostPathFor(share->server, localPath);
-  if (hostPath->isEmpty()) {
-    *reason = QStringLiteral("the share '%1' points to '%2', which is not on the server's disk")
-                  .arg(share->name, share->localPath);
-    return false;
-  }
+  *hostPath = m_shares.hostPathFor(share->server, localPath, reason);
+  if (hostPath->isEmpty()) return false;
   *depth = static_cast<int>(folders.size());
   return true;
 }
 
-QString SandboxFileSystem::hostPathFor(const QString& uncPath) const {
+QString SandboxFileSystem::hostPathFor(const QString& uncPath) {
   QString hostPath;
   QString reason;
   int depth = 0;
@@ -79,8 +76,36 @@ bool SandboxFileSystem::makeFolder(const QString& uncPath, QString* error) {
   if (!QFileInfo(info.absolutePath()).isDir()) {
     return fail(QStringLiteral("the folder above it does not exist"));
   }
-  if (!QDir().mkdir(hostPath)) return fail(QStringLiteral("the server's disk refused it"));
+  if (!m_shares.disks().makeFolder(hostPath, &reason)) return fail(reason);
   return true;
+}
+
+std::optional<QStringList> SandboxFileSystem::folderEntries(const QString& uncPath) {
+  const QString hostPath = hostPathFor(uncPath);
+  if (hostPath.isEmpty() || !QFileInfo(hostPath).isDir()) return std::nullopt;
+  return QDir(hostPath).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
+}
+
+UncFileSystem::Removal SandboxFileSystem::removeFolder(const QString& uncPath, QString* error) {
+  auto fail = [&](const QString& reason) {
+    if (error) *error = QStringLiteral("Cannot remove '%1': %2").arg(uncPath, reason);
+    return Removal::Failed;
+  };
+  QString hostPath;
+  QString reason;
+  int depth = 0;
+  if (!resolve(uncPath, &hostPath, &depth, &reason)) return fail(reason);
+  if (depth == 0) return fail(QStringLiteral("it is the root of a share"));
+  const QFileInfo info(hostPath);
+  if (!info.exists()) return Removal::Missing;
+  if (!info.isDir()) return fail(QStringLiteral("it is not a folder"));
+  if (!QDir(hostPath).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System |
+                              QDir::NoDotAndDotDot)) {
+    return Removal::NotEmpty;
+  }
+  if (!m_shares.disks().removeFolder(hostPath, &reason)) return fail(reason);
+  return Removal::Removed;
 }
 
 }  // namespace quill

@@ -15,13 +15,15 @@ class SandboxFileSystem : public UncFileSystem {
   explicit SandboxFileSystem(SandboxShareService& shares);
   bool exists(const QString& uncPath) override;
   bool makeFolder(const QString& uncPath, QString* error) override;
+  Removal removeFolder(const QString& uncPath, QString* error) override;
+  std::optional<QStringList> folderEntries(const QString& uncPath) override;
   // The local folder for uncPath, empty when it names no share of the sandbox.
-  QString hostPathFor(const QString& uncPath) const;
+  QString hostPathFor(const QString& uncPath);
 
  private:
   // The local folder for uncPath and the number of folder levels below the
   // share; false with a reason when uncPath names nothing in the sandbox.
-  bool resolve(const QString& uncPath, QString* hostPath, int* depth, QString* reason) const;
+  bool resolve(const QString& uncPath, QString* hostPath, int* depth, QString* reason);
 
   SandboxShareService& m_shares;
 };

@@ -3,11 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QSet>
 #include <QStringDecoder>
 #include <QSysInfo>
 
 #include "core/names.h"
+#include "sandbox/sandbox_changes.h"
 
 namespace quill {
 
@@ -30,52 +31,29 @@ bool splitLocalPath(const QString& localPath, QChar* drive, QStringList* folders
   return true;
 }
 
-// The name of the entry in dir that equals name without regard to case,
-// preferring the exact spelling; name itself when there is none, so a path
-// to a folder not made yet keeps the caller's spelling.
-QString matchEntry(const QString& dir, const QString& name) {
-  if (QFileInfo::exists(dir + u'/' + name)) return name;
-  const QStringList entries =
-      QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-  for (const QString& entry : entries) {
-    if (entry.compare(name, Qt::CaseInsensitive) == 0) return entry;
-  }
-  return name;
-}
-
-// base + folders, each level matched as a Windows server matches names.
-QString resolveBelow(const QString& base, const QStringList& folders) {
-  QString path = base;
-  for (const QString& folder : folders) path += u'/' + matchEntry(path, folder);
-  return path;
-}
-
 }  // namespace
 
-SandboxShareService::SandboxShareService(const QString& serversDir) : m_serversDir(serversDir) {}
+SandboxShareService::SandboxShareService(const QString& serversDir)
+    : m_serversDir(serversDir), m_disks(serversDir) {}
 
-bool SandboxShareService::load(const QString& tsvPath, QString* error) {
+bool SandboxShareService::fromTsv(const QByteArray& data, const QString& label, QString* error) {
   auto fail = [&](const QString& reason) {
     if (error) *error = reason;
     return false;
   };
-  QFile file(tsvPath);
-  if (!file.open(QIODevice::ReadOnly)) {
-    return fail(QStringLiteral("Cannot read %1: %2").arg(tsvPath, file.errorString()));
-  }
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  const QString text = decoder.decode(file.readAll());
-  if (decoder.hasError() || file.error() != QFileDevice::NoError) {
-    return fail(QStringLiteral("Cannot read %1: not UTF-8 text").arg(tsvPath));
-  }
+  const QString text = decoder.decode(data);
+  if (decoder.hasError()) return fail(QStringLiteral("Cannot read %1: not UTF-8 text").arg(label));
   QStringList lines = text.split(u'\n');
   if (lines.last().isEmpty()) lines.removeLast();  // the end of the last line
 
   std::vector<SandboxShare> shares;
+  QSet<QString> keys;
   for (qsizetype i = 0; i < lines.size(); ++i) {
     QString line = lines.at(i);
     if (line.endsWith(u'\r')) line.chop(1);
-    const QString where = QStringLiteral("%1, line %2: ").arg(tsvPath).arg(i + 1);
+    if (line.startsWith(u'#')) continue;  // the file's first and last lines
+    const QString where = QStringLiteral("%1, line %2: ").arg(label).arg(i + 1);
     const QStringList fields = line.split(u'\t');
     if (fields.size() != 3) {
       return fail(where + QStringLiteral("expected server, share name and local path separated "
@@ -95,17 +73,18 @@ bool SandboxShareService::load(const QString& tsvPath, QString* error) {
           where +
           QStringLiteral("'%1' is not a local path such as D:\\shares\\data").arg(share.localPath));
     }
-    for (const SandboxShare& other : shares) {
-      if (other.server.compare(share.server, Qt::CaseInsensitive) == 0 &&
-          other.name.compare(share.name, Qt::CaseInsensitive) == 0) {
-        return fail(
-            where +
-            QStringLiteral("share '%1' of '%2' is listed twice").arg(share.name, share.server));
-      }
+    const QString key = shareKey(share.server, share.name);
+    if (keys.contains(key)) {
+      return fail(
+          where +
+          QStringLiteral("share '%1' of '%2' is listed twice").arg(share.name, share.server));
     }
+    keys.insert(key);
     shares.push_back(share);
   }
-  m_shares = std::move(shares);
+  m_shares.clear();
+  m_index.clear();
+  for (const SandboxShare& share : shares) addShare(share);
   DisconnectShareHost();
   return true;
 }
@@ -118,53 +97,93 @@ QByteArray SandboxShareService::toTsv() const {
   return data;
 }
 
-bool SandboxShareService::save(const QString& tsvPath, QString* error) const {
-  const QByteArray data = toTsv();
-  QSaveFile file(tsvPath);
-  if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-    if (error) *error = QStringLiteral("Cannot write %1: %2").arg(tsvPath, file.errorString());
-    return false;
+bool SandboxShareService::removeShare(const QString& server, const QString& name) {
+  const auto found = m_index.constFind(shareKey(server, name));
+  if (found == m_index.constEnd()) return false;
+  m_shares.erase(m_shares.begin() + static_cast<std::ptrdiff_t>(*found));
+  m_index.clear();
+  for (size_t i = 0; i < m_shares.size(); ++i) {
+    m_index.insert(shareKey(m_shares[i].server, m_shares[i].name), i);
   }
   return true;
 }
 
-void SandboxShareService::addShare(const SandboxShare& share) { m_shares.push_back(share); }
+void SandboxShareService::replayShareDelete(const QString& server, const QString& name) {
+  removeShare(server, name);
+}
 
-QString SandboxShareService::serverFolder(const QString& server) const {
+int SandboxShareService::DeleteShare(const QString& server, const QString& shareName) {
+  QString folder;
+  if (resolveServer(server, &folder) != kShareHostConnected) return kShareServerUnavailable;
+  const SandboxShare* share = findShare(folder, shareName);
+  if (share == nullptr) return kShareNotFound;
+  const SandboxShare deleted = *share;
+  removeShare(folder, shareName);
+  if (m_changes != nullptr) m_changes->shareDeleted(deleted);
+  return 0;
+}
+
+void SandboxShareService::replayShare(const SandboxShare& share) {
+  if (findShare(share.server, share.name) == nullptr) addShare(share);
+}
+
+QString SandboxShareService::shareKey(const QString& server, const QString& name) {
+  return server.toCaseFolded() + u'\n' + name.toCaseFolded();
+}
+
+void SandboxShareService::addShare(const SandboxShare& share) {
+  m_index.insert(shareKey(share.server, share.name), m_shares.size());
+  m_shares.push_back(share);
+}
+
+QString SandboxShareService::serverFolder(const QString& server) {
   if (!folderNameProblem(server).isEmpty()) return QString();
-  const QString onDisk = matchEntry(m_serversDir, server);
-  if (QFileInfo(m_serversDir + u'/' + onDisk).isDir()) return onDisk;
+  QString hostPath;
+  QString reason;
+  if (m_disks.resolve({server}, &hostPath, &reason) && QFileInfo(hostPath).isDir()) {
+    return QFileInfo(hostPath).fileName();
+  }
   for (const SandboxShare& share : m_shares) {
     if (share.server.compare(server, Qt::CaseInsensitive) == 0) return share.server;
   }
   return QString();
 }
 
-bool SandboxShareService::serverExists(const QString& server) const {
+bool SandboxShareService::serverExists(const QString& server) {
   return !serverFolder(server).isEmpty();
 }
 
-QString SandboxShareService::hostPathFor(const QString& server, const QString& localPath) const {
+QString SandboxShareService::hostPathFor(const QString& server, const QString& localPath,
+                                         QString* reason) {
+  QString ignored;
+  if (reason == nullptr) reason = &ignored;
   const QString folder = serverFolder(server);
   QChar drive;
   QStringList folders;
-  if (folder.isEmpty() || !splitLocalPath(localPath, &drive, &folders)) return QString();
+  if (folder.isEmpty() || !splitLocalPath(localPath, &drive, &folders)) {
+    *reason = QStringLiteral("'%1' is not a path on the disk of '%2'").arg(localPath, server);
+    return QString();
+  }
   folders.prepend(QString(drive));
-  return resolveBelow(m_serversDir + u'/' + folder, folders);
+  folders.prepend(folder);
+  QString hostPath;
+  return m_disks.resolve(folders, &hostPath, reason) ? hostPath : QString();
 }
 
 const SandboxShare* SandboxShareService::findShare(const QString& server,
                                                    const QString& name) const {
-  for (const SandboxShare& share : m_shares) {
-    if (share.server.compare(server, Qt::CaseInsensitive) == 0 &&
-        share.name.compare(name, Qt::CaseInsensitive) == 0) {
-      return &share;
-    }
-  }
-  return nullptr;
+  const auto found = m_index.constFind(shareKey(server, name));
+  return found == m_index.constEnd() ? nullptr : &m_shares[*found];
 }
 
-int SandboxShareService::resolveServer(const QString& server, QString* folder) const {
+QString SandboxShareService::GetSharePath(const QString& server, const QString& shareName) {
+  QString folder;
+  if (resolveServer(server, &folder) != kShareHostConnected) return QString();
+  const SandboxShare* share = findShare(folder, shareName);
+  return share ? share->localPath : QString();
+}
+
+int SandboxShareService::resolveServer(const QString& server, QString* folder) {
   QString name = server;
   if (name.isEmpty()) name = qEnvironmentVariable("computername");
   if (name.isEmpty()) name = QSysInfo::machineHostName();
@@ -223,10 +242,11 @@ int SandboxShareService::CreateShare(const QString& server, const QString& local
   if (resolveServer(server, &folder) != kShareHostConnected) return kShareServerUnavailable;
   if (!isValidShareName(shareName)) return kShareInvalidName;
   if (findShare(folder, shareName) != nullptr) return kShareDuplicateName;
-  const QString host = hostPathFor(folder, path);
+  const QString host = hostPathFor(folder, path, nullptr);
   if (host.isEmpty()) return kShareInvalidParameter;
   if (!QFileInfo(host).isDir()) return kShareUnknownDirectory;
-  m_shares.push_back(SandboxShare{folder, shareName, path});
+  addShare(SandboxShare{folder, shareName, path});
+  if (m_changes != nullptr) m_changes->shareAdded(m_shares.back());
   return 0;
 }
 
