@@ -14,7 +14,7 @@ TEST(SambaOuBrowser, ListsTheDomainEntersOusAndCreatesOneThatTheDirectoryKeeps) 
   const std::optional<SambaDc> dc = SambaDc::fromEnvironment(&why);
   if (!dc) GTEST_SKIP() << why.toStdString();
   const EnvGuard ca("LDAPTLS_CACERT", dc->caCert().toUtf8());
-  LdapDirectory dir(dc->adminSettings());
+  LdapDirectory dir(dc->settings());
   AppState state;
   state.DomainFqdn = dc->domain();
   state.BrowseTarget = OuBox::DepartmentOU;
@@ -57,7 +57,7 @@ TEST(SambaOuBrowser, ListsTheDomainEntersOusAndCreatesOneThatTheDirectoryKeeps) 
   EXPECT_EQ(itemTexts(list).count(name), 1) << itemTexts(list).join(u'|').toStdString();
   EXPECT_EQ(prompter.messageTexts(), "");
   const QString newDn = u"OU="_s + name + u',' + skeleton;
-  EXPECT_EQ(dc->attributeValues(newDn, u"ou"_s), QStringList{name});
+  EXPECT_EQ(dc->values(newDn, u"ou"_s), QStringList{name});
   // Accepting it hands its full path to the target box.
   selectItem(list, name);
   browser.Command2_Click();

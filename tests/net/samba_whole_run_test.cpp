@@ -2,6 +2,7 @@
 // fixture's Samba DC. What a run leaves behind is read back with the OpenLDAP and Samba tools and
 // from the DC's disk, never through the code under test.
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -89,6 +90,47 @@ class SambaWholeRun : public SambaTest {
     EXPECT_EQ(stored, members) << name;
   }
 
+  // Everything a run can change, as seen from outside: the domain's DNs, the shares and the
+  // folders below the run's root.
+  QString world() const {
+    QStringList dns = dc().search(base(), "sub", "(objectClass=*)", {"1.1"}).split('\n');
+    dns.sort(Qt::CaseInsensitive);
+    QStringList folders;
+    for (QDirIterator it(disk(), QDirIterator::Subdirectories); it.hasNext();) folders << it.next();
+    folders.sort();
+    return dns.join('\n') + dc().shares().join('\n') + folders.join('\n');
+  }
+  QString highestUsn() const {
+    return dc().search("", "base", "(objectClass=*)", {"highestCommittedUSN"});
+  }
+  // A dry run changes nothing (no write in the backends' counts, the domain's change counter and
+  // the shares as they were) and prints, less its closing line, what the real run then prints:
+  // the real run's status and output.
+  QString expectDryRunForetells(const QStringList& persons, const QStringList& more = kNoFolders) {
+    const QString usn = highestUsn(), was = world();
+    QString out;
+    QProcessEnvironment stats;
+    stats.insert("QUILL_LDAP_STATS", "1");
+    const int status = dc().run(QUILL_BINARY, args(persons, more + QStringList{"--dry-run"}), {},
+                                &out, stats, m_tmp.path());
+    EXPECT_EQ(highestUsn(), usn);
+    EXPECT_EQ(world(), was);
+    QStringList lines = out.split('\n');
+    const QStringList counts = lines.filter(QRegularExpression("^quillstead: \\w+ operations: "));
+    EXPECT_EQ(counts
+                  .filter(QRegularExpression(" [1-9]\\d* (adds|modifies|deletes|added|deleted|"
+                                             "folders made|removed)"))
+                  .join('\n'),
+              "");
+    EXPECT_EQ(counts.filter("LDAP").size(), 1) << out;
+    lines.removeIf([](const QString& l) {
+      return l.startsWith("quillstead: ") || l.startsWith("Quillstead: Dry run: nothing");
+    });
+    const QString real = quill(persons, more);
+    EXPECT_EQ(QString::number(status) + ' ' + lines.join('\n'), real);
+    return real;
+  }
+
   QTemporaryDir m_tmp;
   QString m_tag = uniqueName(""), m_auth, m_passwordFile;
 };
@@ -166,7 +208,8 @@ TEST_F(SambaWholeRun, TakenLoginNameFallsBackAndTheAccountJoinsItsGroups) {
 TEST_F(SambaWholeRun, PasswordThePolicyRefusesLeavesTheAccountDisabled) {
   const QString weak = "Walter,Weak" + m_tag + ",Clerk,Weak" + m_tag + ",Clerk,555-0123";
   m_passwordFile = write("weak-pw", "a\n");
-  const QString run = quill({weak});
+  // The dry run foretells the refusal: it reads the domain's minimum password length.
+  const QString run = expectDryRunForetells({weak});
   EXPECT_TRUE(run.startsWith("1 ")) << run;
   // The half-made account is there, disabled, without the second half of its attributes.
   EXPECT_EQ(dc().values(userDn(weak), "sAMAccountName"), QStringList{login(weak)});
@@ -185,6 +228,35 @@ TEST_F(SambaWholeRun, PlainUserIsDeniedAndNothingIsCreated) {
   EXPECT_TRUE(run.contains(" Quillstead: Error. Access denied.\n")) << run;
   EXPECT_FALSE(run.contains(password)) << "the password was printed";
   EXPECT_EQ(found("(|(ou=*" + m_tag + ")(cn=*" + m_tag + "))"), 0);
+}
+
+TEST_F(SambaWholeRun, ADryRunForetellsARunThatUndoTakesBackWholeEvenAfterARename) {
+  const QString dep = "Undo" + m_tag, una = "Una,Undone" + m_tag + ",Clerk," + dep + ",Clerk,555";
+  const QStringList persons = {una, "Ned,Undone" + m_tag + ",Head," + dep + ",Manager,"};
+  ASSERT_TRUE(QDir().mkpath(disk()));
+  const QStringList folders = {"--dir-root",         "\\\\" + dc().host() + "\\qdata\\" + m_tag,
+                               "--private-location", "per-department",
+                               "--single-public",    "no",
+                               "--hidden-shares",    "yes"};
+  const QString before = world();
+  expectDryRunForetells(persons, folders);
+  ASSERT_TRUE(dc().shares().contains(dep + "_Private$"));
+  expectDryRunForetells(persons, folders);  // the same again, on the first run
+  // The account renamed after the run is still found, by the identity the run recorded.
+  ASSERT_TRUE(dc().modify("dn: " + userDn(una) + "\nchangetype: modrdn\nnewrdn: CN=Renamed" +
+                              m_tag + "\ndeleteoldrdn: 1\n",
+                          false));
+  // The first record, of the run that made everything; the second run's record comes after it.
+  const QDir records(m_tmp.filePath("quillstead-runs"));
+  const QString first = records.filePath(records.entryList(QDir::Files, QDir::Name).value(0));
+  const QStringList undo = QString("--batch --dc %1 --domain %2 --credentials %3 --undo %4")
+                               .arg(dc().host(), dc().domain(), m_auth, first)
+                               .split(' ');
+  QString out;
+  EXPECT_EQ(dc().run(QUILL_BINARY, undo, {}, &out, {}, m_tmp.path()), 0) << out;
+  EXPECT_EQ(world(), before);
+  EXPECT_EQ(dc().run(QUILL_BINARY, undo, {}, &out, {}, m_tmp.path()), 0) << out;
+  EXPECT_TRUE(out.contains(" 0 changes taken back")) << out;
 }
 
 // Stopping the DC disturbs every test that follows, so this suite is the last of the file.
