@@ -169,21 +169,24 @@ bool SmbFileSystem::exists(const QString& uncPath) {
   return true;
 }
 
+QByteArray SmbFileSystem::folderUrl(const QString& uncPath, const char* whatAShareIsNot,
+                                    QString* reason) const {
+  if (m_client->context() == nullptr) {
+    *reason = m_client->problem();
+    return {};
+  }
+  int folderCount = 0;
+  const QByteArray url = urlFor(uncPath, &folderCount, reason);
+  if (url.isEmpty() || folderCount > 0) return url;
+  *reason = QStringLiteral("'%1' is a share; it %2").arg(uncPath, QLatin1String(whatAShareIsNot));
+  return {};
+}
+
 bool SmbFileSystem::makeFolder(const QString& uncPath, QString* error) {
   QString reason;
-  SMBCCTX* context = m_client->context();
-  int folderCount = 0;
-  QByteArray url;
-  if (context == nullptr) {
-    reason = m_client->problem();
-  } else {
-    url = urlFor(uncPath, &folderCount, &reason);
-    if (!url.isEmpty() && folderCount == 0) {
-      url.clear();
-      reason = QStringLiteral("'%1' is a share; it cannot be created as a folder").arg(uncPath);
-    }
-  }
+  const QByteArray url = folderUrl(uncPath, "cannot be created as a folder", &reason);
   if (!url.isEmpty()) {
+    SMBCCTX* context = m_client->context();
     ++m_made;
     if (smbc_getFunctionMkdir(context)(context, url.constData(), 0755) == 0) return true;
     const int failure = errno;
@@ -213,19 +216,9 @@ std::optional<QStringList> SmbFileSystem::folderEntries(const QString& uncPath) 
 
 UncFileSystem::Removal SmbFileSystem::removeFolder(const QString& uncPath, QString* error) {
   QString reason;
-  SMBCCTX* context = m_client->context();
-  int folderCount = 0;
-  QByteArray url;
-  if (context == nullptr) {
-    reason = m_client->problem();
-  } else {
-    url = urlFor(uncPath, &folderCount, &reason);
-    if (!url.isEmpty() && folderCount == 0) {
-      url.clear();
-      reason = QStringLiteral("'%1' is a share; it is not removed as a folder").arg(uncPath);
-    }
-  }
+  const QByteArray url = folderUrl(uncPath, "is not removed as a folder", &reason);
   if (!url.isEmpty()) {
+    SMBCCTX* context = m_client->context();
     ++m_removed;
     if (smbc_getFunctionRmdir(context)(context, url.constData()) == 0) return Removal::Removed;
     const int failure = errno;

@@ -50,6 +50,9 @@ class SmbFileSystem : public UncFileSystem {
 
   // The smb:// URL of uncPath; empty with a reason when uncPath is refused.
   QByteArray urlFor(const QString& uncPath, int* folderCount, QString* reason) const;
+  // The URL of a folder below a share (a share itself is refused, saying it
+  // whatAShareIsNot), or empty with the reason.
+  QByteArray folderUrl(const QString& uncPath, const char* whatAShareIsNot, QString* reason) const;
 
   NetServerMap m_servers;
   std::unique_ptr<Client> m_client;
