@@ -20,7 +20,9 @@
 # With --latency MS the run and the floor are timed twice, first on loopback as above, then with
 # their LDAP connections going through bench/delay_proxy (the program's build folder, or
 # DELAY_PROXY), which holds every byte MS milliseconds in each direction. Only LDAP is delayed:
-# the run's folders and shares still go straight to the DC.
+# the program's connections to the DC's LDAPS port are sent to the proxy by
+# bench/libconnect_redirect.so (LD_PRELOAD; CONNECT_REDIRECT), its SMB still goes straight to the
+# DC; ldapadd is simply pointed at the proxy.
 #
 # Needs root (the DC binds ports below 1024) and no other DC on this machine (fixed ports).
 set -euo pipefail
@@ -58,8 +60,9 @@ mkdir -p "$work"
 work=$(cd "$work" && pwd)
 program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
 proxy=${DELAY_PROXY:-$(dirname "$program")/bench/delay_proxy}
-if [ -n "$latency" ] && [ ! -x "$proxy" ]; then
-  echo "$0: $proxy is not an executable (set DELAY_PROXY)" >&2
+redirect=${CONNECT_REDIRECT:-$(dirname "$program")/bench/libconnect_redirect.so}
+if [ -n "$latency" ] && { [ ! -x "$proxy" ] || [ ! -f "$redirect" ]; }; then
+  echo "$0: $proxy or $redirect is missing (set DELAY_PROXY and CONNECT_REDIRECT)" >&2
   exit 2
 fi
 
@@ -75,9 +78,10 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 # Starts the delay proxy in front of the DC's LDAPS port when the delay ($1 ms) is not 0 and sets
-# ldap_addr to what the LDAP clients should connect to.
+# ldap_addr to what the LDAP clients should connect to and preload to the program's environment.
 start_proxy() {
   ldap_addr=$QUILL_DC_HOST
+  preload=()
   [ "$1" -gt 0 ] || return 0
   "$proxy" 636 "$1" --max-seconds 1800 --idle-seconds 600 >"$work/proxy.out" 2>&1 &
   proxy_pid=$!
@@ -92,6 +96,7 @@ start_proxy() {
     exit 1
   }
   ldap_addr=127.0.0.1:$port
+  preload=(LD_PRELOAD="$redirect" QUILL_BENCH_FROM_PORT=636 QUILL_BENCH_TO_PORT="$port")
 }
 stop_proxy() {
   if [ -n "$proxy_pid" ]; then
@@ -151,9 +156,9 @@ time_run() {
   local t0 status
   t0=$(now_ms)
   set +e
-  (cd "$out" && env QUILL_LDAP_STATS=1 LDAPNOINIT=1 LDAPTLS_CACERT="$QUILL_DC_CACERT" \
-    HOME="$work/home" KRB5CCNAME="FILE:$work/home/no-ticket" \
-    "$program" --batch --dc "$ldap_addr" --credentials "$QUILL_DC_AUTH" \
+  (cd "$out" && env "${preload[@]}" QUILL_LDAP_STATS=1 LDAPNOINIT=1 \
+    LDAPTLS_CACERT="$QUILL_DC_CACERT" HOME="$work/home" KRB5CCNAME="FILE:$work/home/no-ticket" \
+    "$program" --batch --dc "$QUILL_DC_HOST" --credentials "$QUILL_DC_AUTH" \
     --domain "$QUILL_DC_DOMAIN" --csv "$work/list.csv" --password-file "$work/pw" \
     --email-domain "$QUILL_DC_DOMAIN" --dir-root "\\\\$QUILL_DC_HOST\\$QUILL_DC_SHARE" \
     --single-public yes --private-dirs yes --private-location central --department-public no \
