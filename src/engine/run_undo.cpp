@@ -80,8 +80,11 @@ RunOutcome Undo::run(const QString& recordPath) {
   m_domain = field(recorded.header, "domain");
   m_ctx.ReportLine(QStringLiteral("Undoing the run of %1 (%2)...")
                        .arg(field(recorded.header, "start"), recordPath));
+  // A run writes the identity of what it created on the "created" line (older
+  // records) or on a "guid" line of its own, read in batches after the fact.
   for (const QJsonObject& change : recorded.changes) {
-    if (field(change, "change") == u"created" && !field(change, "guid").isEmpty()) {
+    const QString kind = field(change, "change");
+    if ((kind == u"created" || kind == u"guid") && !field(change, "guid").isEmpty()) {
       m_guids.insert(normalizeDn(field(change, "dn")), field(change, "guid"));
     }
   }
