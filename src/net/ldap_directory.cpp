@@ -1,5 +1,7 @@
 #include "net/ldap_directory.h"
 
+#include <ldap.h>
+
 #include <chrono>
 
 #include "core/ads_path.h"
@@ -7,6 +9,7 @@
 #include "core/dn.h"
 #include "core/secret.h"
 #include "net/ldap_connection.h"
+#include "net/ldap_errors.h"
 #include "net/ldap_values.h"
 
 namespace quill {
@@ -15,6 +18,12 @@ namespace {
 
 // How long an unreachable server is not asked again.
 constexpr qint64 kRetryDelayMs = 5000;
+// How long what this object saw or did stands for the server's answer: long
+// enough for a run over a slow network, short enough that a window kept open
+// sees what others changed in the meantime.
+constexpr qint64 kKnowledgeMs = 5 * 60 * 1000;
+// At most this many names in the filter of one read of identities.
+constexpr int kGuidsPerRead = 100;
 
 qint64 nowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -49,6 +58,33 @@ const StagedValue* findStaged(const DirObject& obj, const char* attribute) {
   return nullptr;
 }
 
+// True when the server writes the DN of an object created as dn exactly as
+// dn: its own name is plain text (letters, digits, spaces, ". _ ' -"), which
+// needs no escape in any form, under a parent written as the server writes it.
+bool writtenAsServerWrites(const QString& dn, const QString& serverParent) {
+  const QString rdn = firstRdnText(dn);
+  const qsizetype equals = rdn.indexOf(u'=');
+  if (equals < 1 || dn.size() != rdn.size() + 1 + serverParent.size() ||
+      !dn.endsWith(serverParent) || rdn.endsWith(u' ') || rdn.at(equals + 1) == u' ') {
+    return false;
+  }
+  for (qsizetype i = 0; i < rdn.size(); ++i) {
+    const char16_t c = rdn.at(i).unicode();
+    const bool letter = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+    if (i < equals ? !(c >= u'A' && c <= u'Z')
+                   : !(letter || (c >= u'0' && c <= u'9') || c == u' ' || c == u'.' || c == u'_' ||
+                       c == u'\'' || c == u'-')) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The error the server gives for a value or object that is there already.
+DirError alreadyThere(int code) {
+  return ldapDirError(code, QString::fromUtf8(ldap_err2string(code)), QString());
+}
+
 QList<QByteArray> utf8Values(const QStringList& values) {
   QList<QByteArray> result;
   for (const QString& v : values) result.append(v.toUtf8());
@@ -62,12 +98,28 @@ LdapDirectory::LdapDirectory(const NetSettings& settings) : m_settings(settings)
 }
 
 LdapDirectory::~LdapDirectory() {
+  PendingError unused;
+  releaseHeld(unused);
   m_connections.clear();
   wipeSecret(m_settings.password);
 }
 
 QString LdapDirectory::serverFor(const QString& host) const {
   return m_settings.dcHost.isEmpty() ? host : m_settings.dcHost;
+}
+
+LdapConnection::Tally LdapDirectory::tally() const {
+  LdapConnection::Tally sum;
+  for (const auto& [uri, conn] : m_connections) {
+    const LdapConnection::Tally& t = conn->tally();
+    sum.searches += t.searches;
+    sum.adds += t.adds;
+    sum.modifies += t.modifies;
+    sum.passwordModifies += t.passwordModifies;
+    sum.deletes += t.deletes;
+    sum.failures += t.failures;
+  }
+  return sum;
 }
 
 LdapConnection* LdapDirectory::connection(const QString& host, const QString& dn,
@@ -126,7 +178,61 @@ QString LdapDirectory::resolveDn(LdapConnection* conn, const QString& dn, Pendin
   return root;
 }
 
+LdapDirectory::Known* LdapDirectory::known(const QString& dn) {
+  const auto it = m_known.find(normalizeDn(dn));
+  if (it == m_known.end()) return nullptr;
+  if (nowMs() - it->second.learnedAtMs > kKnowledgeMs) {
+    m_known.erase(it);
+    return nullptr;
+  }
+  return &it->second;
+}
+
+void LdapDirectory::remember(const QString& dn, const QString& objectClass) {
+  const QString key = normalizeDn(dn);
+  if (key.isEmpty()) return;
+  if (known(dn) == nullptr) m_known.erase(key);
+  Known& k = m_known[key];
+  k.dn = dn;
+  k.objectClass = objectClass;
+  k.learnedAtMs = nowMs();
+}
+
+void LdapDirectory::forgetAll() {
+  m_known.clear();
+  m_accountNames.clear();
+}
+
+void LdapDirectory::readWantedGuids(LdapConnection* conn, const QString& parent) {
+  const auto wanted = m_wantedGuids.find(normalizeDn(parent));
+  if (wanted == m_wantedGuids.end()) return;
+  const std::vector<QString> dns = std::move(wanted->second);
+  m_wantedGuids.erase(wanted);
+  for (size_t at = 0; at < dns.size(); at += kGuidsPerRead) {
+    QString filter = QStringLiteral("(|");
+    for (size_t i = at; i < std::min(dns.size(), at + kGuidsPerRead); ++i) {
+      const std::optional<std::vector<Rdn>> rdns = parseDn(dns[i]);
+      if (!rdns || rdns->empty() || rdns->front().size() != 1) continue;
+      const RdnPart& part = rdns->front().front();
+      filter += u'(' + part.type + u'=' + escapeFilterValue(part.value) + u')';
+    }
+    filter += u')';
+    std::vector<LdapEntry> entries;
+    DirError error;
+    // What cannot be read here is read one by one when asked for.
+    if (!conn->search(parent, LdapScope::OneLevel, filter, {QStringLiteral("objectGUID")}, entries,
+                      &error, true)) {
+      continue;
+    }
+    for (const LdapEntry& e : entries) {
+      const QString guid = guidText(e.values(QStringLiteral("objectGUID")).value(0));
+      if (!guid.isEmpty()) m_guids[normalizeDn(e.dn)] = guid;
+    }
+  }
+}
+
 std::unique_ptr<DirObject> LdapDirectory::Bind(const QString& path, PendingError& err) {
+  releaseHeld(err);
   const AdsPath parsed = parseAdsPath(path);
   if (!parsed.valid) {
     fail(err, kErrInvalidDnSyntax);
@@ -136,7 +242,12 @@ std::unique_ptr<DirObject> LdapDirectory::Bind(const QString& path, PendingError
   if (conn == nullptr) return nullptr;
   std::unique_ptr<DirObject> obj;
   const QString dn = resolveDn(conn, parsed.dn, err);
-  if (!dn.isEmpty()) {
+  if (const Known* k = dn.isEmpty() ? nullptr : known(dn)) {
+    obj = std::make_unique<DirObject>();
+    obj->host = parsed.host;
+    obj->dn = k->dn;
+    obj->objectClass = k->objectClass;
+  } else if (!dn.isEmpty()) {
     std::vector<LdapEntry> entries;
     DirError error;
     if (!conn->search(dn, LdapScope::Base, QStringLiteral("(objectClass=*)"),
@@ -149,6 +260,7 @@ std::unique_ptr<DirObject> LdapDirectory::Bind(const QString& path, PendingError
       obj->host = parsed.host;
       obj->dn = entries.front().dn;
       obj->objectClass = entries.front().last(QStringLiteral("objectClass"));
+      remember(obj->dn, obj->objectClass);
     }
   }
   dropIfBroken(conn);
@@ -156,18 +268,27 @@ std::unique_ptr<DirObject> LdapDirectory::Bind(const QString& path, PendingError
 }
 
 void LdapDirectory::SetInfo(DirObject& obj, PendingError& err) {
+  const bool completesHeld = m_held && !obj.isNew && m_held->dn == obj.dn;
+  if (!completesHeld) releaseHeld(err);
   DirObject changes = obj.takeStaged();
   // Refused here, as the sandbox does, rather than let the server name a
   // syntax error.
-  if (!refuseEmptyValues(changes, err)) return;
+  if (!refuseEmptyValues(changes, err)) {
+    releaseHeld(err);
+    return;
+  }
   LdapConnection* conn = connection(obj.host, obj.dn, err);
   if (conn != nullptr) {
-    if (obj.isNew) {
+    if (completesHeld) {
+      completeHeld(conn, obj, changes, err);
+    } else if (obj.isNew) {
       createEntry(conn, obj, changes, err);
     } else {
       modifyEntry(conn, obj, changes, err);
     }
     dropIfBroken(conn);
+  } else {
+    m_held.reset();
   }
   // The password text itself stays with the caller, which uses it for the
   // next account; modifyEntry wipes the buffers it made to send it.
@@ -195,24 +316,153 @@ void LdapDirectory::createEntry(LdapConnection* conn, DirObject& obj, DirObject&
     values.push_back(LdapChange{LdapChange::Op::Add, s.attribute, utf8Values(s.values), false});
   }
   m_createdAccountDn.clear();
-  DirError error;
-  if (!conn->add(obj.dn, values, &error)) {
-    err.set(error);
+  if (known(obj.dn) != nullptr) {
+    // Bound or made a moment ago: the server would only say so.
+    err.set(alreadyThere(LDAP_ALREADY_EXISTS));
     return;
   }
-  obj.isNew = false;
-  if (sameName(obj.objectClass, "user")) {
-    const StagedValue* staged = findStaged(changes, "userAccountControl");
-    bool ok = true;
-    m_createdAccountControl =
-        staged != nullptr ? staged->values.value(0).toLongLong(&ok) : kNewUserAccountControl;
-    if (ok) m_createdAccountDn = obj.dn;
+  if (mayHold(conn, obj, changes)) {
+    m_held = Held{obj.dn, obj.host, obj.objectClass, std::move(values)};
+    obj.isNew = false;
+    return;
   }
+  if (!sendAdd(conn, obj.dn, obj.objectClass, values, err)) return;
+  obj.isNew = false;
   // The password and the enabling go to the stored account.
   if (changes.password || changes.accountDisabled) {
     changes.staged.clear();
     modifyEntry(conn, obj, changes, err);
   }
+}
+
+bool LdapDirectory::sendAdd(LdapConnection* conn, const QString& dn, const QString& objectClass,
+                            std::vector<LdapChange>& values, PendingError& err) {
+  QString sam;
+  QString upn;
+  QString accountControl;
+  for (const LdapChange& v : values) {
+    const QString first = QString::fromUtf8(v.values.value(0));
+    if (sameName(v.attribute, "sAMAccountName")) sam = first;
+    if (sameName(v.attribute, "userPrincipalName")) upn = first;
+    if (sameName(v.attribute, "userAccountControl")) accountControl = first;
+  }
+  DirError error;
+  if (!conn->add(dn, values, &error)) {
+    if (error.number == kErrNoSuchObject) forgetAll();
+    err.set(error);
+    return false;
+  }
+  const QString parent = parentDn(dn);
+  if (const Known* p = known(parent); p != nullptr && writtenAsServerWrites(dn, p->dn)) {
+    remember(dn, objectClass);
+    m_known[normalizeDn(dn)].madeHere = true;
+  }
+  m_wantedGuids[normalizeDn(parent)].push_back(dn);
+  const QString uri = conn->uri().toLower();
+  if (!sam.isEmpty()) {
+    m_accountNames[uri + u'\n' + sam.toLower()] = true;
+    m_names[uri].sam.insert(sam.toLower());
+  }
+  if (!upn.isEmpty()) m_names[uri].upn.insert(upn.toLower());
+  if (sameName(objectClass, "user")) {
+    bool ok = false;
+    m_createdAccountControl = accountControl.toLongLong(&ok);
+    if (ok) m_createdAccountDn = dn;
+  }
+  return true;
+}
+
+bool LdapDirectory::mayHold(LdapConnection* conn, const DirObject& obj, const DirObject& changes) {
+  if (!m_accountsCompleted || !sameName(obj.objectClass, "user") || changes.password ||
+      changes.accountDisabled || !conn->isEncrypted() ||
+      findStaged(changes, "userAccountControl") != nullptr) {
+    return false;
+  }
+  // Only an add the server will surely take may wait: under an OU made here
+  // (so nothing else of that name is in it), with a name that needs no
+  // escape, and an account name and UPN nobody in the domain holds.
+  const Known* parent = known(parentDn(obj.dn));
+  if (parent == nullptr || !parent->madeHere || !writtenAsServerWrites(obj.dn, parent->dn)) {
+    return false;
+  }
+  const StagedValue* sam = findStaged(changes, "sAMAccountName");
+  const StagedValue* upn = findStaged(changes, "userPrincipalName");
+  if (sam == nullptr || sam->values.value(0).isEmpty()) return false;
+  Names& names = m_names[conn->uri().toLower()];
+  if (names.readAtMs == 0 || nowMs() - names.readAtMs > kKnowledgeMs) {
+    names = Names{};
+    names.readAtMs = nowMs();
+    PendingError ignored;
+    const QString base = resolveDn(conn, QString(), ignored);
+    std::vector<LdapEntry> entries;
+    DirError error;
+    names.complete =
+        !base.isEmpty() &&
+        conn->search(base, LdapScope::Subtree,
+                     QStringLiteral("(|(sAMAccountName=*)(userPrincipalName=*))"),
+                     {QStringLiteral("sAMAccountName"), QStringLiteral("userPrincipalName")},
+                     entries, &error, true);
+    for (const LdapEntry& e : entries) {
+      for (const QByteArray& v : e.values(QStringLiteral("sAMAccountName"))) {
+        names.sam.insert(QString::fromUtf8(v).toLower());
+      }
+      for (const QByteArray& v : e.values(QStringLiteral("userPrincipalName"))) {
+        names.upn.insert(QString::fromUtf8(v).toLower());
+      }
+    }
+  }
+  return names.complete && names.sam.count(sam->values.value(0).toLower()) == 0 &&
+         (upn == nullptr || names.upn.count(upn->values.value(0).toLower()) == 0);
+}
+
+void LdapDirectory::releaseHeld(PendingError& err) {
+  if (!m_held) return;
+  Held held = std::move(*m_held);
+  m_held.reset();
+  // Something else came before the account's completion: the add goes as it
+  // was, and the next accounts take the two steps until one is completed again.
+  m_accountsCompleted = false;
+  if (LdapConnection* conn = connection(held.host, held.dn, err)) {
+    sendAdd(conn, held.dn, held.objectClass, held.values, err);
+    dropIfBroken(conn);
+  }
+}
+
+void LdapDirectory::completeHeld(LdapConnection* conn, DirObject& obj, DirObject& changes,
+                                 PendingError& err) {
+  Held held = std::move(*m_held);
+  m_held.reset();
+  m_createdAccountDn.clear();
+  if (changes.password && changes.accountDisabled &&
+      findStaged(changes, "userAccountControl") == nullptr) {
+    // One add: the account with everything of both steps, its password and
+    // the enabling. pwdLastSet 0 among the values still asks for a change at
+    // the first logon, as after the two steps.
+    std::vector<LdapChange> values = held.values;
+    for (LdapChange& v : values) {
+      if (!sameName(v.attribute, "userAccountControl")) continue;
+      const qint64 uac = QString::fromUtf8(v.values.value(0)).toLongLong();
+      v.values = {QByteArray::number(accountControlAfter(uac, *changes.accountDisabled, true))};
+    }
+    for (const StagedValue& s : changes.staged) {
+      values.push_back(LdapChange{LdapChange::Op::Add, s.attribute, utf8Values(s.values), false});
+    }
+    values.push_back(LdapChange{LdapChange::Op::Add,
+                                QStringLiteral("unicodePwd"),
+                                {unicodePwdValue(*changes.password)},
+                                true});
+    PendingError refused;
+    if (sendAdd(conn, held.dn, held.objectClass, values, refused)) {
+      m_createdAccountDn.clear();
+      m_accountsCompleted = true;
+      return;
+    }
+    // Refused, most often for the password: the two steps as without the
+    // one add, so the account ends as they leave it (disabled when the
+    // password is refused again) with the same error.
+  }
+  if (!sendAdd(conn, held.dn, held.objectClass, held.values, err)) return;
+  modifyEntry(conn, obj, changes, err);
 }
 
 void LdapDirectory::modifyEntry(LdapConnection* conn, DirObject& obj, DirObject& changes,
@@ -274,21 +524,31 @@ void LdapDirectory::modifyEntry(LdapConnection* conn, DirObject& obj, DirObject&
   }
   if (mods.empty()) return;
   DirError error;
+  m_accountsCompleted = false;
   if (!conn->modify(obj.dn, mods, &error)) {
     // Servers do not echo a password, but make sure none reaches a log line,
     // however short it is.
     if (changes.password && !changes.password->isEmpty()) {
       error.description.replace(*changes.password, QStringLiteral("********"));
     }
+    if (error.number == kErrNoSuchObject) forgetAll();
     err.set(error);
+    return;
   }
+  // A new account completed by the very next SetInfo: the next ones may go
+  // as one add each.
+  m_accountsCompleted = justCreated && changes.password && changes.accountDisabled;
 }
 
 QString LdapDirectory::Get(const DirObject& obj, const QString& attribute, PendingError& err) {
+  releaseHeld(err);
   if (std::optional<QString> staged = obj.stagedValue(attribute)) return *staged;
   if (obj.isNew) {
     fail(err, kErrPropertyNotFound);
     return {};
+  }
+  if (sameName(attribute, "distinguishedName")) {
+    if (const Known* k = known(obj.dn)) return k->dn;
   }
   LdapConnection* conn = connection(obj.host, obj.dn, err);
   if (conn == nullptr) return {};
@@ -310,6 +570,7 @@ QString LdapDirectory::Get(const DirObject& obj, const QString& attribute, Pendi
 }
 
 std::vector<ChildObject> LdapDirectory::Children(const DirObject& container, PendingError& err) {
+  releaseHeld(err);
   std::vector<ChildObject> result;
   if (container.isNew) {
     fail(err, kErrNoSuchObject);
@@ -327,6 +588,7 @@ std::vector<ChildObject> LdapDirectory::Children(const DirObject& container, Pen
     for (const LdapEntry& e : entries) {
       result.push_back(
           ChildObject{e.dn, firstRdnText(e.dn), e.last(QStringLiteral("objectClass"))});
+      remember(e.dn, result.back().objectClass);
     }
   }
   dropIfBroken(conn);
@@ -334,6 +596,7 @@ std::vector<ChildObject> LdapDirectory::Children(const DirObject& container, Pen
 }
 
 void LdapDirectory::Add(DirObject& group, const QString& memberPath, PendingError& err) {
+  releaseHeld(err);
   if (group.isNew) {
     fail(err, kErrNoSuchObject);
     return;
@@ -346,16 +609,27 @@ void LdapDirectory::Add(DirObject& group, const QString& memberPath, PendingErro
   LdapConnection* conn = connection(group.host, group.dn, err);
   if (conn == nullptr) return;
   const QString memberDn = resolveDn(conn, member.dn, err);
-  if (!memberDn.isEmpty()) {
+  const QString memberKey = normalizeDn(memberDn);
+  Known* k = known(group.dn);
+  if (k != nullptr && !memberKey.isEmpty() && k->members.count(memberKey) != 0) {
+    err.set(alreadyThere(LDAP_TYPE_OR_VALUE_EXISTS));
+  } else if (!memberDn.isEmpty()) {
     std::vector<LdapChange> mods{
         LdapChange{LdapChange::Op::Add, QStringLiteral("member"), {memberDn.toUtf8()}, false}};
     DirError error;
-    if (!conn->modify(group.dn, mods, &error)) err.set(error);
+    const bool added = conn->modify(group.dn, mods, &error);
+    if (!added) {
+      if (error.number == kErrNoSuchObject) forgetAll();
+      err.set(error);
+    }
+    k = known(group.dn);
+    if (k != nullptr && (added || error.number == kErrAlreadyExists)) k->members.insert(memberKey);
   }
   dropIfBroken(conn);
 }
 
 bool LdapDirectory::HasMember(const DirObject& group, const QString& memberDn, PendingError& err) {
+  releaseHeld(err);
   if (group.isNew) {
     fail(err, kErrNoSuchObject);
     return false;
@@ -373,6 +647,7 @@ bool LdapDirectory::HasMember(const DirObject& group, const QString& memberDn, P
 }
 
 QStringList LdapDirectory::Members(const DirObject& group, PendingError& err) {
+  releaseHeld(err);
   QStringList members;
   if (group.isNew) {
     fail(err, kErrNoSuchObject);
@@ -432,18 +707,27 @@ bool LdapDirectory::findInDomain(const QString& domain, const QString& filter,
 }
 
 bool LdapDirectory::AccountNameTaken(const QString& domain, const QString& name) {
+  PendingError unused;
+  releaseHeld(unused);
   return !name.isEmpty() &&
          findInDomain(domain, QStringLiteral("(sAMAccountName=%1)").arg(escapeFilterValue(name)),
                       {QStringLiteral("1.1")}, nullptr);
 }
 
 QString LdapDirectory::ObjectGuid(const DirObject& obj, PendingError& err) {
+  releaseHeld(err);
   if (obj.isNew) {
     fail(err, kErrNoSuchObject);
     return {};
   }
   LdapConnection* conn = connection(obj.host, obj.dn, err);
   if (conn == nullptr) return {};
+  const QString key = normalizeDn(obj.dn);
+  if (!m_guids.count(key)) readWantedGuids(conn, parentDn(obj.dn));
+  if (const auto it = m_guids.find(key); it != m_guids.end()) {
+    dropIfBroken(conn);
+    return it->second;
+  }
   QString guid;
   std::vector<LdapEntry> entries;
   DirError error;
@@ -455,6 +739,7 @@ QString LdapDirectory::ObjectGuid(const DirObject& obj, PendingError& err) {
   } else {
     guid = guidText(entries.front().values(QStringLiteral("objectGUID")).value(0));
     if (guid.isEmpty()) fail(err, kErrPropertyNotFound);
+    if (!guid.isEmpty()) m_guids[key] = guid;
   }
   dropIfBroken(conn);
   return guid;
@@ -462,6 +747,7 @@ QString LdapDirectory::ObjectGuid(const DirObject& obj, PendingError& err) {
 
 std::unique_ptr<DirObject> LdapDirectory::BindGuid(const QString& domain, const QString& guid,
                                                    PendingError& err) {
+  releaseHeld(err);
   const QByteArray bytes = guidBytes(guid);
   LdapEntry entry;
   if (bytes.isEmpty() ||
@@ -478,6 +764,7 @@ std::unique_ptr<DirObject> LdapDirectory::BindGuid(const QString& domain, const 
 }
 
 void LdapDirectory::DeleteObject(const DirObject& obj, PendingError& err) {
+  releaseHeld(err);
   if (obj.isNew) {
     fail(err, kErrNoSuchObject);
     return;
@@ -485,11 +772,21 @@ void LdapDirectory::DeleteObject(const DirObject& obj, PendingError& err) {
   LdapConnection* conn = connection(obj.host, obj.dn, err);
   if (conn == nullptr) return;
   DirError error;
-  if (!conn->remove(obj.dn, &error)) err.set(error);
+  if (conn->remove(obj.dn, &error)) {
+    // A deleted object leaves its groups; its name is free again.
+    const QString key = normalizeDn(obj.dn);
+    m_known.erase(key);
+    m_guids.erase(key);
+    for (auto& [dn, k] : m_known) k.members.erase(key);
+    m_accountNames.clear();
+  } else {
+    err.set(error);
+  }
   dropIfBroken(conn);
 }
 
 void LdapDirectory::RemoveMember(DirObject& group, const QString& memberPath, PendingError& err) {
+  releaseHeld(err);
   if (group.isNew) {
     fail(err, kErrNoSuchObject);
     return;
@@ -507,23 +804,30 @@ void LdapDirectory::RemoveMember(DirObject& group, const QString& memberPath, Pe
         LdapChange{LdapChange::Op::Delete, QStringLiteral("member"), {memberDn.toUtf8()}, false}};
     DirError error;
     if (!conn->modify(group.dn, mods, &error)) err.set(error);
+    if (Known* k = known(group.dn)) k->members.erase(normalizeDn(memberDn));
   }
   dropIfBroken(conn);
 }
 
 bool LdapDirectory::AccountExists(const QString& domain, const QString& name) {
+  PendingError unused;
+  releaseHeld(unused);
   if (name.isEmpty() || domain.isEmpty()) return false;
   PendingError ignored;
   LdapConnection* conn = connection(domain, QString(), ignored);
   if (conn == nullptr) return false;
+  // Each name is asked once; the accounts this object makes are counted in.
+  const QString key = conn->uri().toLower() + u'\n' + name.toLower();
+  if (const auto it = m_accountNames.find(key); it != m_accountNames.end()) return it->second;
   bool exists = false;
   const QString base = resolveDn(conn, QString(), ignored);
   if (!base.isEmpty()) {
     std::vector<LdapEntry> entries;
     DirError error;
-    exists = conn->search(base, LdapScope::Subtree, accountFilter(name), {QStringLiteral("1.1")},
-                          entries, &error) &&
-             !entries.empty();
+    const bool answered = conn->search(base, LdapScope::Subtree, accountFilter(name),
+                                       {QStringLiteral("1.1")}, entries, &error);
+    exists = answered && !entries.empty();
+    if (answered) m_accountNames[key] = exists;
   }
   dropIfBroken(conn);
   return exists;
