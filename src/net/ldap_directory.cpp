@@ -612,7 +612,7 @@ void LdapDirectory::Add(DirObject& group, const QString& memberPath, PendingErro
   const QString memberKey = normalizeDn(memberDn);
   Known* k = known(group.dn);
   if (k != nullptr && !memberKey.isEmpty() && k->members.count(memberKey) != 0) {
-    err.set(alreadyThere(LDAP_TYPE_OR_VALUE_EXISTS));
+    err.set(alreadyThere(LDAP_ALREADY_EXISTS));
   } else if (!memberDn.isEmpty()) {
     std::vector<LdapChange> mods{
         LdapChange{LdapChange::Op::Add, QStringLiteral("member"), {memberDn.toUtf8()}, false}};
