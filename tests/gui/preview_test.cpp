@@ -1,252 +1,159 @@
-// Which preview picture the options call for, the picture window, and that
-// each folder picture is the tree a run builds.
-#include <QCheckBox>
-#include <QDirIterator>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <set>
-
+// The preview pictures: each shows what a run with the options that call for
+// it builds, line by line in its box; the picture window shows beside the main
+// window while a preview button is held.
 #include "gui/preview_choice.h"
 #include "gui/preview_pictures.h"
-#include "gui/preview_trees.h"
 #include "gui/preview_window.h"
+#include "sandbox/memory_directory.h"
 #include "sandbox/sandbox_file_system.h"
 #include "support/gui_support.h"
 
 namespace quill::test {
 namespace {
 
-RunOptions ouOptions(bool full, bool dep, bool duty, bool users, bool ous, bool specific) {
-  RunOptions o;
-  o.chk_CreateFullTree = full;
-  o.chk_CreateDep = dep;
-  o.chk_CreateDuty = duty;
-  o.chk_CreateUsers = users;
-  o.chk_CreateOUs = ous;
-  o.chk_UsersOnSpecificOU = specific;
-  return o;
+int openLines(const std::vector<PreviewNode>& nodes) {
+  int lines = 0;
+  for (const PreviewNode& n : nodes) lines += 1 + (n.collapsed ? 0 : openLines(n.children));
+  return lines;
 }
 
-RunOptions folderOptions(bool S, bool D, bool P, int location) {
-  RunOptions o;
-  o.chk_PubDirSingle = S;
-  o.chk_PubDirDep = D;
-  o.chk_PrivDir = P;
-  o.opt_PrivateDirsLocation = location;
-  return o;
-}
-
-std::string describe(const RunOptions& o) {
-  return QStringLiteral("full=%1 dep=%2 duty=%3 users=%4 ous=%5 specific=%6")
-      .arg(o.chk_CreateFullTree)
-      .arg(o.chk_CreateDep)
-      .arg(o.chk_CreateDuty)
-      .arg(o.chk_CreateUsers)
-      .arg(o.chk_CreateOUs)
-      .arg(o.chk_UsersOnSpecificOU)
-      .toStdString();
-}
-
-TEST(PreviewChoice, OuPreviewRows) {
-  struct Row {
-    RunOptions options;
-    std::optional<int> picture;
-  };
-  const Row rows[] = {
-      {ouOptions(true, false, false, false, false, false), 0},
-      {ouOptions(false, true, false, true, true, true), 1},
-      {ouOptions(false, false, true, true, true, true), 1},  // either group box counts
-      {ouOptions(false, false, false, true, true, true), 2},
-      {ouOptions(false, false, false, false, true, false), 3},
-      {ouOptions(false, true, true, true, true, false), 4},
-      {ouOptions(false, false, false, true, true, false), 5},
-      {ouOptions(false, true, false, true, false, true), 6},
-      {ouOptions(false, false, false, true, false, true), 7},
-      {ouOptions(false, false, true, false, false, false), 8},
-      {ouOptions(false, true, true, false, true, false), 9},
-      // Users alone, with neither OUs nor a single OU: no picture.
-      {ouOptions(false, false, false, true, false, false), std::nullopt},
-      {ouOptions(false, false, false, false, false, false), std::nullopt},
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(previewForOUs(row.options), row.picture) << describe(row.options);
+// Label paths "a\b\c" of a picture; a top container the options leave to the
+// user ("Specified_...") stands for the OU the test chose.
+void pictured(const std::vector<PreviewNode>& nodes, QString prefix, QStringList& out) {
+  for (const PreviewNode& n : nodes) {
+    if (prefix.isEmpty() && n.label.startsWith(u"Specified_"_s)) {
+      pictured(n.children, n.label.contains(u"Groups"_s) ? u"Teams"_s : u"People"_s, out);
+      continue;
+    }
+    out << (prefix.isEmpty() ? n.label : prefix + u'\\' + n.label);
+    pictured(n.children, out.constLast(), out);
   }
 }
 
-TEST(PreviewChoice, FullTreeDecidesBothDirectoryPreviewsWhateverElseIsSet) {
-  for (int bits = 0; bits < 32; ++bits) {
-    const RunOptions o = ouOptions(true, bits & 1, bits & 2, bits & 4, bits & 8, bits & 16);
-    EXPECT_EQ(previewForOUs(o), 0) << describe(o);
-    EXPECT_EQ(previewForGroups(o), 10) << describe(o);
-  }
-}
-
-TEST(PreviewChoice, GroupsPreviewRows) {
-  struct Row {
-    RunOptions options;
-    std::optional<int> picture;
-  };
-  const Row rows[] = {
-      {ouOptions(false, true, true, true, false, false), 10},
-      {ouOptions(false, true, true, false, false, false), 11},
-      {ouOptions(false, true, false, false, false, false), 12},
-      {ouOptions(false, false, true, false, false, false), 13},
-      {ouOptions(false, true, false, true, false, false), 14},
-      {ouOptions(false, false, true, true, false, false), 15},
-      {ouOptions(false, false, false, true, true, false), std::nullopt},
-      {ouOptions(false, false, false, false, false, false), std::nullopt},
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(previewForGroups(row.options), row.picture) << describe(row.options);
-  }
-}
-
-TEST(PreviewChoice, FoldersPreviewRows) {
-  const int central = kPrivateDirsCentral;
-  const int perDep = kPrivateDirsPerDepartment;
-  struct Row {
-    bool S, D, P;
-    int location;
-    std::optional<int> picture;
-  };
-  const Row rows[] = {
-      {true, false, false, perDep, 16},
-      {true, false, true, perDep, 17},
-      {true, false, true, central, 18},
-      {true, true, true, perDep, 19},
-      {true, true, true, central, 20},
-      {true, true, false, central, 21},
-      {false, true, false, perDep, 22},
-      {false, true, true, central, 23},
-      {false, true, true, perDep, 24},
-      {false, false, true, central, 25},
-      {false, false, true, perDep, 26},
-      {false, false, false, central, std::nullopt},
-      {false, false, false, perDep, std::nullopt},
-      {true, false, true, 7, std::nullopt},  // no location chosen
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(previewForFolders(folderOptions(row.S, row.D, row.P, row.location)), row.picture)
-        << row.S << row.D << row.P << " location " << row.location;
-  }
-}
-
-TEST(PreviewPictures, EveryPictureHasContentAndFitsItsBox) {
-  for (int n = 0; n < kPreviewPictureCount; ++n) {
-    PreviewPicture picture(previewTree(n), nullptr);
-    EXPECT_FALSE(picture.tree().empty()) << n;
-    // 14 pixels a line and a margin of 6 above and below.
-    EXPECT_LE(picture.lineCount() * 14 + 12, PreviewPicture::kHeight) << n;
-    EXPECT_EQ(picture.size(), QSize(198, 307)) << n;
-  }
-  EXPECT_TRUE(previewTree(kPreviewPictureCount).empty());
-}
-
-class PreviewWindowTest : public WindowTest {};
-
-TEST_F(PreviewWindowTest, PictureShowsBesideTheWindowWhileTheButtonIsHeld) {
-  m_window->show();
-  m_window->move(40, 30);
-  auto* button = child<QPushButton>("cmd_PreviewFS");
-  sendMouse(button, QEvent::MouseButtonPress, Qt::RightButton);  // any button
-  FrmPic* pic = m_window->previewWindow();
-  ASSERT_NE(pic, nullptr);
-  EXPECT_TRUE(pic->isVisible());
-  EXPECT_EQ(pic->frontPicture(), 20);  // start-up folder options
-  const QRect main = m_window->frameGeometry();
-  EXPECT_EQ(pic->frameGeometry().left(), main.left() + main.width());
-  EXPECT_EQ(pic->frameGeometry().bottom(), main.bottom())
-      << pic->geometry().height() << " " << pic->frameGeometry().height();
-  sendMouse(button, QEvent::MouseButtonRelease, Qt::RightButton);
-  EXPECT_FALSE(pic->isVisible());
-
-  sendMouse(child<QPushButton>("cmd_PreviewOU"), QEvent::MouseButtonPress);
-  EXPECT_EQ(pic->frontPicture(), 0);
-  sendMouse(child<QPushButton>("cmd_PreviewOU"), QEvent::MouseButtonRelease);
-  sendMouse(child<QPushButton>("cmd_PreviewGrp"), QEvent::MouseButtonPress);
-  EXPECT_EQ(pic->frontPicture(), 10);
-  // The picture in front is the top child of the window.
-  EXPECT_EQ(pic->children().last(), pic->picture(10));
-  sendMouse(child<QPushButton>("cmd_PreviewGrp"), QEvent::MouseButtonRelease);
-
-  // The window follows a moved main window.
-  m_window->move(90, 60);
-  sendMouse(button, QEvent::MouseButtonPress);
-  EXPECT_EQ(pic->frameGeometry().left(), m_window->frameGeometry().right() + 1);
-  sendMouse(button, QEvent::MouseButtonRelease);
-}
-
-TEST_F(PreviewWindowTest, NoPictureWithAllFolderBoxesCleared) {
-  for (const char* name : {"chk_PubDirSingle", "chk_PubDirDep", "chk_PrivDir"}) {
-    child<QCheckBox>(name)->click();
-  }
-  auto* button = child<QPushButton>("cmd_PreviewFS");
-  sendMouse(button, QEvent::MouseButtonPress);
-  EXPECT_TRUE(m_window->previewWindow() == nullptr || !m_window->previewWindow()->isVisible());
-  sendMouse(button, QEvent::MouseButtonRelease);  // hiding nothing does no harm
-  EXPECT_TRUE(m_window->previewWindow() == nullptr || !m_window->previewWindow()->isVisible());
-}
-
-// Every folder below root on the sandbox's disk, as "a\b" paths.
-QStringList foldersOnDisk(const QString& hostRoot) {
-  QStringList paths;
-  QDirIterator it(hostRoot, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-  while (it.hasNext()) {
-    paths.append(QDir(hostRoot).relativeFilePath(it.next()).replace(u'/', u'\\'));
-  }
-  paths.sort(Qt::CaseInsensitive);
-  return paths;
-}
-
-TEST_F(PreviewWindowTest, EachFolderPictureIsTheTreeARunBuilds) {
-  QStringList persons;
-  for (const char* department : {"Developers", "Finance", "HelpDesk", "Marketing", "Sales"}) {
-    persons << QStringLiteral("Ann,%1Person,x,%1,Manager,1").arg(QString::fromLatin1(department));
-  }
-  const QString list = writeUserList(QStringLiteral("folders.csv"), persons);
-  int row = 0;
-  for (bool S : {false, true}) {
-    for (bool D : {false, true}) {
-      for (bool P : {false, true}) {
-        for (int location : {kPrivateDirsCentral, kPrivateDirsPerDepartment}) {
-          // The location counts only with private folders.
-          if (!P && location != kPrivateDirsCentral) continue;
-          const std::optional<int> picture = previewForFolders(folderOptions(S, D, P, location));
-          if (!picture) continue;
-          ++row;
-          reopenSandbox();
-          // Folders only: no directory objects.
-          child<QCheckBox>("chk_CreateFullTree")->click();
-          for (const char* name :
-               {"chk_CreateUsers", "chk_CreateOUs", "chk_CreateDep", "chk_CreateDuty"}) {
-            child<QCheckBox>(name)->click();
-          }
-          child<QCheckBox>("chk_PubDirSingle")->setChecked(S);
-          child<QCheckBox>("chk_PubDirDep")->setChecked(D);
-          child<QCheckBox>("chk_PrivDir")->setChecked(P);
-          child<QRadioButton>(location == kPrivateDirsCentral ? "opt_PrivateDirsLocation_0"
-                                                              : "opt_PrivateDirsLocation_1")
-              ->setChecked(true);
-          const QString root = QStringLiteral("\\\\files\\data\\row%1").arg(row);
-          prepareRun(list, root);
-          m_prompter.clear();
-          m_prompter.scriptAnswers({MsgAnswer::Yes});  // create the missing root
-          child<QPushButton>("cmd_GO")->click();
-          ASSERT_EQ(m_prompter.messages().back().text,
-                    QStringLiteral("Processed 5 users succesfully."))
-              << *picture << ": " << m_prompter.messageTexts().join(u'|').toStdString() << "\n"
-              << logFailures();
-
-          QStringList expected = previewFolderPaths(*picture);
-          expected.sort(Qt::CaseInsensitive);
-          EXPECT_EQ(foldersOnDisk(m_sandbox->files().hostPathFor(root)), expected)
-              << "picture " << *picture;
-        }
-      }
+class PreviewRunTest : public WindowTest {
+ protected:
+  // The same for what a run left below dn: its children, or a group's
+  // members; for groups only those that are no member of another.
+  void built(const QString& dn, QString prefix, bool members, QStringList& out) {
+    MemoryDirectory& dir = m_sandbox->directory();
+    QStringList nested;
+    for (const QString& c : dir.childDns(dn)) nested << dir.values(c, u"member"_s);
+    for (const QString& c :
+         members && !prefix.isEmpty() ? dir.values(dn, u"member"_s) : dir.childDns(dn)) {
+      if (members && prefix.isEmpty() && nested.contains(c)) continue;
+      const QString name = (dir.values(c, u"sAMAccountName"_s) + dir.values(c, u"ou"_s))[0];
+      out << (prefix.isEmpty() ? name : prefix + u'\\' + name);
+      built(c, out.constLast(), members, out);
     }
   }
-  EXPECT_EQ(row, 11);
+  // Each line once; every line but "..." is built, and everything built is
+  // shown, or "..." stands for more of its level. The picture draws a line
+  // per unfolded node, all inside its box (margins of 6).
+  void expectShows(int picture, const QStringList& shown, const QStringList& made) {
+    const PreviewPicture drawn(previewTree(picture), nullptr);
+    EXPECT_EQ(drawn.lineCount(), openLines(drawn.tree())) << picture;
+    EXPECT_LE(drawn.lineCount() * 14 + 12, PreviewPicture::kHeight) << picture;
+    const std::string what = std::to_string(picture) + "\n shows " +
+                             shown.join(u' ').toStdString() + "\n built " +
+                             made.join(u' ').toStdString();
+    EXPECT_EQ(QSet<QString>(shown.begin(), shown.end()).size(), shown.size()) << what;
+    for (const QString& p : shown)
+      EXPECT_TRUE(p.endsWith(u"..."_s) || made.contains(p)) << p.toStdString() << " in " << what;
+    for (const QString& b : made) {
+      const QString more = b.left(b.lastIndexOf(u'\\') + 1) + u"..."_s;
+      EXPECT_TRUE(shown.contains(b) || shown.contains(more)) << b.toStdString() << " in " << what;
+    }
+    m_seen.insert(picture);
+  }
+  QSet<int> m_seen;
+};
+
+// One run per combination of the directory boxes (bits 0-4), then the full
+// tree (32), then per combination of the folder options (bits 0-3 above 32).
+TEST_F(PreviewRunTest, EachPictureShowsWhatARunWithItsOptionsBuilds) {
+  QStringList persons;  // the pictures' sample persons
+  for (const QString& p :
+       u"Anna Berg Developers Manager/Tom Reed Developers Team-leader/Lisa Moss "_s
+       u"Finance Manager/Paul King Finance Team-leader/Nora Bell HelpDesk "_s
+       u"Manager/Ivan Cole HelpDesk Team-leader/Eva Stone Marketing Manager/"_s
+       u"Mark Hill Marketing Team-leader/Rita Lane Sales Manager/Sam Ford Sales "_s
+       u"Team-leader"_s.split(u'/')) {
+    const QStringList f = p.split(u' ');
+    persons << QStringList{f[0], f[1], u"x"_s, f[2], f[3], u"1"_s}.join(u',');
+  }
+  const char* const boxes[] = {
+      "chk_CreateDep", "chk_CreateDuty",        "chk_CreateUsers",
+      "chk_CreateOUs", "chk_UsersOnSpecificOU", "chk_PubDirSingle",
+      "chk_PubDirDep", "chk_PrivDir",           "opt_PrivateDirsLocation_1"};
+  for (int bits = 0; bits < 49; ++bits) {
+    SCOPED_TRACE(bits);
+    reopenSandbox();
+    if (bits != 32) click("chk_CreateFullTree");
+    for (int i = 0; i < 9 && bits != 32; ++i) {
+      child<QAbstractButton>(boxes[i])->setChecked(
+          i < 5 ? bits < 32 && ((bits >> i) & 1) : bits > 32 && (((bits - 33) >> (i - 5)) & 1));
+    }
+    const RunOptions o = m_window->options();
+    // An OU picture lists both group kinds, the group pictures each kind.
+    const int ous = o.chk_CreateDep == o.chk_CreateDuty ? previewForOUs(o).value_or(-1) : -1;
+    const int groups = previewForGroups(o).value_or(-1);
+    const int folders = previewForFolders(o).value_or(-1);
+    const bool accountsHaveNoPlace =
+        o.chk_CreateUsers && !o.chk_CreateOUs && !o.chk_UsersOnSpecificOU && !o.chk_CreateFullTree;
+    if ((ous < 0 && groups < 0 && folders < 0) || accountsHaveNoPlace) continue;
+
+    // Two empty containers of a fresh sandbox take what the options leave to the user.
+    const QString people = u"OU=Domain Controllers,DC=example,DC=test"_s;
+    const QString teams = u"CN=Computers,DC=example,DC=test"_s;
+    for (const char* box : {"txt_DepartmentOU", "txt_UsersOU", "txt_GroupsOU"})
+      child<QLineEdit>(box)->setText(u"LDAP://example.test/"_s + (box[4] == 'G' ? teams : people));
+    prepareRun(persons, u"\\\\files\\data\\new"_s);
+    m_prompter.answers = {MsgAnswer::Yes};  // create the missing folder root
+    click("cmd_GO");
+    ASSERT_EQ(m_prompter.messages.back().icon, MsgIcon::Information) << m_prompter.messageTexts();
+
+    QStringList made;  // the full tree's OUs, or those the test chose
+    if (o.chk_CreateFullTree) made << u"OU's"_s;
+    built(u"OU=OU's,DC=example,DC=test"_s, u"OU's"_s, false, made);
+    built(people, u"People"_s, false, made);
+    built(teams, u"Teams"_s, false, made);
+    QStringList groupTrees;
+    built(o.chk_CreateFullTree ? u"OU=Groups,OU=OU's,DC=example,DC=test"_s : teams, {}, true,
+          groupTrees);
+    QStringList disk;
+    const QString host = m_sandbox->files().hostPathFor(u"\\\\files\\data\\new"_s);
+    QDirIterator it(host, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) disk << QDir(host).relativeFilePath(it.next()).replace(u'/', u'\\');
+    for (const auto& [picture, what] :
+         {std::pair{ous, made}, {groups, groupTrees}, {folders, disk}}) {
+      QStringList shown = picture < 16 ? QStringList() : previewFolderPaths(picture);
+      if (picture < 16) pictured(previewTree(picture), QString(), shown);
+      if (picture >= 0) expectShows(picture, shown, what);
+    }
+  }
+  EXPECT_EQ(m_seen.size(), kPreviewPictureCount);
+}
+
+TEST_F(WindowTest, PreviewPictureShowsBesideTheWindowWhileAButtonIsHeld) {
+  m_window->show();
+  const RunOptions o = m_window->options();
+  for (const auto& [button, number] : {std::pair{"cmd_PreviewFS", previewForFolders(o)},
+                                       {"cmd_PreviewOU", previewForOUs(o)},
+                                       {"cmd_PreviewGrp", previewForGroups(o)}}) {
+    m_window->move(m_window->pos() + QPoint(30, 20));  // the picture follows a moved window
+    sendMouse(child(button), QEvent::MouseButtonPress, {3, 3}, Qt::RightButton);  // any button
+    FrmPic* pic = m_window->previewWindow();
+    ASSERT_TRUE(pic && pic->isVisible() && number) << button;
+    EXPECT_EQ(pic->frontPicture(), *number) << button;
+    EXPECT_EQ(pic->children().last(), pic->picture(*number)) << button;  // on top
+    EXPECT_EQ(pic->frameGeometry().bottomLeft(),
+              m_window->frameGeometry().bottomRight() + QPoint(1, 0));
+    sendMouse(child(button), QEvent::MouseButtonRelease, {3, 3}, Qt::RightButton);
+    EXPECT_FALSE(pic->isVisible()) << button;
+  }
+  for (const char* name : {"chk_PubDirSingle", "chk_PubDirDep", "chk_PrivDir"}) click(name);
+  sendMouse(child("cmd_PreviewFS"), QEvent::MouseButtonPress);  // no picture fits
+  EXPECT_FALSE(m_window->previewWindow()->isVisible());
 }
 
 }  // namespace

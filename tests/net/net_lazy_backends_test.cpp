@@ -181,6 +181,10 @@ TEST(ConnectAsBackends, BatchModeWithoutCredentialsFailsAtOnceAndNeverReadsStdin
   QFile emptyCache(temp.filePath(QStringLiteral("krb5cc")));
   ASSERT_TRUE(emptyCache.open(QIODevice::WriteOnly));
   emptyCache.close();
+  QFile password(temp.filePath(QStringLiteral("password")));
+  ASSERT_TRUE(password.open(QIODevice::WriteOnly));
+  password.write("Start-2026\n");
+  password.close();
 
   QProcess batch;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -189,7 +193,8 @@ TEST(ConnectAsBackends, BatchModeWithoutCredentialsFailsAtOnceAndNeverReadsStdin
   batch.setProcessEnvironment(env);
   batch.start(QString::fromUtf8(QUILL_BINARY),
               {QStringLiteral("--batch"), QStringLiteral("--dc"), QStringLiteral("127.0.0.1"),
-               QStringLiteral("--domain"), QStringLiteral("quill.test")});
+               QStringLiteral("--domain"), QStringLiteral("quill.test"),
+               QStringLiteral("--password-file"), password.fileName()});
   ASSERT_TRUE(batch.waitForStarted(10000));
   batch.closeWriteChannel();  // a prompt would read end-of-file, not wait for a user
   const bool finished = batch.waitForFinished(30000);

@@ -65,6 +65,9 @@ TEST(SmbUrlTest, SplitsUncPathsAndRefusesLevelsThatAreNotOneFolder) {
       {QStringLiteral("\\\\srv\\data\\"), true, "srv", "data", {}},
       {QStringLiteral("\\\\srv\\data\\a\\b c"), true, "srv", "data", {"a", "b c"}},
       {QStringLiteral("\\\\srv\\data\\a\\"), true, "srv", "data", {"a"}},
+      // An empty level (a doubled separator) is no folder of its own.
+      {QStringLiteral("\\\\srv\\data\\\\a"), true, "srv", "data", {"a"}},
+      {QStringLiteral("\\\\srv\\data\\a\\\\"), true, "srv", "data", {"a"}},
       {QStringLiteral("\\\\srv"), true, "srv", "", {}},
       {QStringLiteral("\\\\srv\\data\\a..b\\.x"), true, "srv", "data", {"a..b", ".x"}},
       {QStringLiteral("srv\\data"), false, "", "", {}},
@@ -84,8 +87,6 @@ TEST(SmbUrlTest, SplitsUncPathsAndRefusesLevelsThatAreNotOneFolder) {
       {QStringLiteral("\\\\srv\\data\\a") + QChar(0) + QStringLiteral("b"), false, "", "", {}},
       {QStringLiteral("\\\\srv\\data\\a\x7f"), false, "", "", {}},
       {QStringLiteral("\\\\srv\\data\\a") + QChar(0x85), false, "", "", {}},
-      {QStringLiteral("\\\\srv\\data\\\\a"), false, "", "", {}},
-      {QStringLiteral("\\\\srv\\data\\a\\\\"), false, "", "", {}},
   };
   for (const auto& c : cases) {
     UncParts parts;

@@ -141,7 +141,7 @@ TEST_F(MemoryDirectoryTest, NewUserIsDisabledUntilEnabledAndKeepsOnlyAPasswordHa
   m_dir.SetFullName(*user, "John Smith");
   m_dir.SetInfo(*user, err);
   ASSERT_FALSE(err.isSet()) << err.description().toStdString();
-  EXPECT_EQ(m_dir.values(dn, "userAccountControl"), QStringList{"544"});
+  EXPECT_EQ(m_dir.values(dn, "userAccountControl"), QStringList{"512"});
   EXPECT_EQ(m_dir.values(dn, "displayName"), QStringList{"John Smith"});
   EXPECT_EQ(m_dir.values(dn, "pwdLastSet"), QStringList{"0"});
   EXPECT_TRUE(m_dir.checkPassword(dn, "s3cret-Wörd"));

@@ -34,9 +34,8 @@ TEST_F(SandboxFileSystemTest, ExistsForFilesFoldersAndShareRoots) {
                            "\\\\files\\data\\readme.txt", "\\\\files\\e"}) {
     EXPECT_TRUE(m_files.exists(path)) << path;
   }
-  for (const char* path :
-       {"\\\\files\\data\\Nope", "\\\\files\\nope", "\\\\files", "\\\\files\\", "",
-        "D:\\shares\\data", "\\\\files\\data\\Sales\\..", "\\\\files\\data\\\\Sales"}) {
+  for (const char* path : {"\\\\files\\data\\Nope", "\\\\files\\nope", "\\\\files", "\\\\files\\",
+                           "", "D:\\shares\\data", "\\\\files\\data\\Sales\\.."}) {
     EXPECT_FALSE(m_files.exists(path)) << path;
   }
   EXPECT_EQ(m_files.hostPathFor("\\\\files\\e\\x"), m_servers + "/files/E/x");

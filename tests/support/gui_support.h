@@ -2,15 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QEvent>
-#include <QString>
-#include <QStringList>
-#include <QTemporaryDir>
+#include <QtWidgets>
 #include <deque>
-#include <functional>
 #include <memory>
-#include <vector>
 
 #include "app/app_state.h"
 #include "gui/main_window.h"
@@ -20,10 +14,18 @@
 
 namespace quill::test {
 
-// A Prompter for widget tests: records every message box, answers Yes/No
-// questions from a script (No once it is used up), hands out chooser
-// results and input box answers in order (the empty text, as a cancel, once
-// used up) and records the logs it was asked to open.
+using namespace Qt::StringLiterals;
+
+template <typename T>
+T takeFront(std::deque<T>& script, T whenEmpty) {
+  if (script.empty()) return whenEmpty;
+  T next = script.front();
+  script.pop_front();
+  return next;
+}
+
+// A Prompter for widget tests: records what it showed and answers from
+// scripts (No, the empty text or a cancel once a script is used up).
 class ScriptedPrompter : public Prompter {
  public:
   struct Message {
@@ -31,33 +33,39 @@ class ScriptedPrompter : public Prompter {
     MsgButtons buttons;
     MsgIcon icon;
   };
+  std::deque<MsgAnswer> answers;
+  std::deque<QString> texts;  // chooser results and input box answers, in the order asked
+  std::deque<ConnectAsCredentials> credentials;
+  std::function<void()> onAsk;  // called for every message before it is answered
+  std::vector<Message> messages;
+  QStringList shownTitles;  // chooser titles and input box prompts
+  QStringList openedLogs;
+  std::vector<ConnectAsCredentials> offered;  // what "Connect as" was opened with
 
-  void scriptAnswers(std::initializer_list<MsgAnswer> answers);
-  void scriptChoices(std::initializer_list<QString> paths);
-  void scriptInputs(std::initializer_list<QString> texts);
-  // Called for every message before it is answered, e.g. to act during a run.
-  std::function<void(const Message&)> onAsk;
-
-  const std::vector<Message>& messages() const { return m_messages; }
-  QStringList messageTexts() const;
-  const QStringList& chooserTitles() const { return m_chooserTitles; }
-  const QStringList& openedLogs() const { return m_openedLogs; }
-  const QStringList& inputPrompts() const { return m_inputPrompts; }
-  void clear() { m_messages.clear(); }
-
-  MsgAnswer ask(QWidget* parent, const QString& text, MsgButtons buttons, MsgIcon icon) override;
-  QString browseForFolder(QWidget* parent, const QString& title) override;
-  QString inputBox(QWidget* parent, const QString& prompt) override;
-  void openLog(const QString& path) override { m_openedLogs.append(path); }
-
- private:
-  std::deque<MsgAnswer> m_answers;
-  std::deque<QString> m_choices;
-  std::deque<QString> m_inputs;
-  QStringList m_inputPrompts;
-  std::vector<Message> m_messages;
-  QStringList m_chooserTitles;
-  QStringList m_openedLogs;
+  std::string messageTexts() const {
+    std::string all;
+    for (const Message& m : messages) all += m.text.toStdString() + '|';
+    return all;
+  }
+  MsgAnswer ask(QWidget*, const QString& text, MsgButtons buttons, MsgIcon icon) override {
+    messages.push_back({text, buttons, icon});
+    if (onAsk) onAsk();
+    return buttons == MsgButtons::Ok ? MsgAnswer::Ok : takeFront(answers, MsgAnswer::No);
+  }
+  QString browseForFolder(QWidget*, const QString& title) override {
+    shownTitles << title;
+    return takeFront(texts, QString());
+  }
+  QString inputBox(QWidget* parent, const QString& prompt) override {
+    return browseForFolder(parent, prompt);
+  }
+  void openLog(const QString& path) override { openedLogs << path; }
+  std::optional<ConnectAsCredentials> connectAs(QWidget*,
+                                                const ConnectAsCredentials& previous) override {
+    offered.push_back(previous);
+    if (credentials.empty()) return std::nullopt;
+    return takeFront(credentials, previous);
+  }
 };
 
 // A fresh sandbox in a temporary folder (also the current directory, so the
@@ -66,32 +74,24 @@ class ScriptedPrompter : public Prompter {
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override;
-  void TearDown() override;
-
   // The window's control named name, failing the test when there is none.
-  template <typename T>
+  template <typename T = QWidget>
   T* child(const char* name) {
     T* found = m_window->findChild<T*>(QString::fromLatin1(name));
     EXPECT_NE(found, nullptr) << name;
     return found;
   }
-
-  // A new window on the same sandbox and prompter (the old one is gone).
-  void reopenWindow();
-  // A new, fresh sandbox and a new window on it.
-  void reopenSandbox();
-
-  // Writes a user list with the two heading lines and persons.
-  QString writeUserList(const QString& fileName, const QStringList& persons);
-
-  // The lines of the run log that report a failure, for failure messages.
-  std::string logFailures() const;
-
-  // Sets the controls a run needs on the sandbox: list, root, e-mail domain.
-  void prepareRun(const QString& listPath, const QString& root);
+  void click(const char* name) { child<QAbstractButton>(name)->click(); }
+  bool checked(const char* name) { return child<QAbstractButton>(name)->isChecked(); }
+  bool visible(const char* name) { return !child(name)->isHidden(); }
+  QString text(const char* name);  // of a label, a line edit or the help box
+  void reopenWindow();             // a new window on the same sandbox and prompter
+  void reopenSandbox();            // a new, fresh sandbox and a new window on it
+  // Writes a user list with the two heading lines and persons, and sets the
+  // controls a run needs: the list, the folder root and the e-mail domain.
+  void prepareRun(const QStringList& persons, const QString& root);
 
   QTemporaryDir m_temp;
-  QString m_oldCurrent;
   std::unique_ptr<Sandbox> m_sandbox;
   AppState m_state;
   ScriptedPrompter m_prompter;
@@ -102,15 +102,29 @@ class WindowTest : public ::testing::Test {
 };
 
 // What the help box shows for text (it keeps lines, not CR LF).
-QString shown(const QString& text);
+inline QString shown(const QString& text) { return QString(text).replace(u"\r\n"_s, u"\n"_s); }
+
+template <typename T = QWidget>
+T* part(QWidget* dialog, const char* name) {
+  return dialog->findChild<T*>(QString::fromLatin1(name));
+}
+
+inline QStringList itemTexts(const QListWidget* list) {
+  QStringList texts;
+  for (int row = 0; row < list->count(); ++row) texts << list->item(row)->text();
+  return texts;
+}
+
+// Selects the item text, or none for the empty text.
+inline void selectItem(QListWidget* list, const QString& text) {
+  list->clearSelection();
+  if (!text.isEmpty()) list->setCurrentItem(list->findItems(text, Qt::MatchExactly).value(0));
+}
 
 // Events as the window system delivers them.
 void sendEnter(QWidget* widget, QPoint at = QPoint(2, 2));
-void sendMouseMove(QWidget* widget, QPoint at = QPoint(3, 3));
-void sendMouse(QWidget* widget, QEvent::Type type, Qt::MouseButton button = Qt::LeftButton);
+void sendMouse(QWidget* widget, QEvent::Type type, QPoint at = QPoint(3, 3),
+               Qt::MouseButton button = Qt::LeftButton);
 void typeKeys(QWidget* widget, const QString& keys);
-
-// Lets queued events and expired timers run until done() or timeoutMs.
-bool processUntil(const std::function<bool()>& done, int timeoutMs);
 
 }  // namespace quill::test

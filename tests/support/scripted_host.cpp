@@ -2,22 +2,18 @@
 
 namespace quill::test {
 
-void ScriptedHost::scriptAnswers(std::initializer_list<MsgAnswer> answers) {
+void ScriptedHost::scriptAnswers(const std::vector<MsgAnswer>& answers) {
   m_answers.insert(m_answers.end(), answers.begin(), answers.end());
 }
 
 MsgAnswer ScriptedHost::ask(const QString& text, MsgButtons buttons, MsgIcon icon) {
-  m_questions.push_back({text, buttons, icon});
+  (void)icon;
+  m_transcript.append(QStringLiteral("? ") + text);
   if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
   if (m_answers.empty()) return MsgAnswer::No;
   const MsgAnswer answer = m_answers.front();
   m_answers.pop_front();
   return answer;
-}
-
-void ScriptedHost::writeBackDirRoot(const QString& root) {
-  m_dirRootWrites.append(root);
-  m_options.txt_DirRoot = root;
 }
 
 }  // namespace quill::test

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
-#include <initializer_list>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -15,28 +15,17 @@ namespace quill::test {
 // from a script and records everything the run shows.
 class ScriptedHost : public RunHost {
  public:
-  struct Question {
-    QString text;
-    MsgButtons buttons;
-    MsgIcon icon;
-  };
-
   explicit ScriptedHost(RunOptions options = {}) : m_options(std::move(options)) {}
 
   // The options the run reads; a test may change them between steps.
   RunOptions& runOptions() { return m_options; }
+  // Answers to Yes/No questions, used in order; then No. An OK box takes none.
+  void scriptAnswers(const std::vector<MsgAnswer>& answers);
 
-  // Answers to Yes/No questions, used in order. With the script used up a
-  // question is answered No. An OK box is always answered Ok and takes
-  // nothing from the script.
-  void scriptAnswers(std::initializer_list<MsgAnswer> answers);
-
-  const std::vector<Question>& questions() const { return m_questions; }
-  const QStringList& statusHistory() const { return m_statusHistory; }
+  // Log lines and, prefixed with "? ", messages and questions, in the order shown.
+  const QStringList& transcript() const { return m_transcript; }
   const QStringList& helpHistory() const { return m_helpHistory; }
   QString status() const { return m_statusHistory.value(m_statusHistory.size() - 1); }
-  QString help() const { return m_helpHistory.value(m_helpHistory.size() - 1); }
-  int yieldCount() const { return m_yields; }
   bool busy() const { return m_busy; }
   const QStringList& dirRootWrites() const { return m_dirRootWrites; }
   const QStringList& openedLogs() const { return m_openedLogs; }
@@ -44,21 +33,26 @@ class ScriptedHost : public RunHost {
   RunOptions options() override { return m_options; }
   MsgAnswer ask(const QString& text, MsgButtons buttons, MsgIcon icon) override;
   void setStatus(const QString& text) override { m_statusHistory.append(text); }
-  void setHelp(const QString& text) override { m_helpHistory.append(text); }
+  void setHelp(const QString& text) override {
+    m_helpHistory.append(text);
+    m_transcript.append(text);
+  }
   void setBusy(bool busy) override { m_busy = busy; }
-  void yield() override { ++m_yields; }
-  void writeBackDirRoot(const QString& root) override;
+  void yield() override {
+    if (onYield) onYield(*this);
+  }
+  // Runs whenever the run lets the event loop run, as a user acting meanwhile.
+  std::function<void(ScriptedHost&)> onYield;
+  void writeBackDirRoot(const QString& root) override {
+    m_dirRootWrites.append(root);
+    m_options.txt_DirRoot = root;
+  }
   void openLog(const QString& path) override { m_openedLogs.append(path); }
 
  private:
   RunOptions m_options;
   std::deque<MsgAnswer> m_answers;
-  std::vector<Question> m_questions;
-  QStringList m_statusHistory;
-  QStringList m_helpHistory;
-  QStringList m_dirRootWrites;
-  QStringList m_openedLogs;
-  int m_yields = 0;
+  QStringList m_statusHistory, m_helpHistory, m_transcript, m_dirRootWrites, m_openedLogs;
   bool m_busy = false;
 };
 
