@@ -69,6 +69,7 @@ bool writtenAsServerWrites(const QString& dn, const QString& serverParent) {
     return false;
   }
   for (qsizetype i = 0; i < rdn.size(); ++i) {
+    if (i == equals) continue;
     const char16_t c = rdn.at(i).unicode();
     const bool letter = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
     if (i < equals ? !(c >= u'A' && c <= u'Z')
@@ -98,8 +99,6 @@ LdapDirectory::LdapDirectory(const NetSettings& settings) : m_settings(settings)
 }
 
 LdapDirectory::~LdapDirectory() {
-  PendingError unused;
-  releaseHeld(unused);
   m_connections.clear();
   wipeSecret(m_settings.password);
 }
@@ -198,9 +197,14 @@ void LdapDirectory::remember(const QString& dn, const QString& objectClass) {
   k.learnedAtMs = nowMs();
 }
 
-void LdapDirectory::forgetAll() {
+void LdapDirectory::setError(PendingError& err, const DirError& error) {
+  if (error.number == kErrNoSuchObject) m_known.clear();
+  err.set(error);
+}
+
+void LdapDirectory::failMissing(PendingError& err) {
   m_known.clear();
-  m_accountNames.clear();
+  fail(err, kErrNoSuchObject);
 }
 
 void LdapDirectory::readWantedGuids(LdapConnection* conn, const QString& parent) {
@@ -232,7 +236,6 @@ void LdapDirectory::readWantedGuids(LdapConnection* conn, const QString& parent)
 }
 
 std::unique_ptr<DirObject> LdapDirectory::Bind(const QString& path, PendingError& err) {
-  releaseHeld(err);
   const AdsPath parsed = parseAdsPath(path);
   if (!parsed.valid) {
     fail(err, kErrInvalidDnSyntax);
@@ -252,9 +255,9 @@ std::unique_ptr<DirObject> LdapDirectory::Bind(const QString& path, PendingError
     DirError error;
     if (!conn->search(dn, LdapScope::Base, QStringLiteral("(objectClass=*)"),
                       {QStringLiteral("objectClass")}, entries, &error)) {
-      err.set(error);
+      setError(err, error);
     } else if (entries.empty()) {
-      fail(err, kErrNoSuchObject);
+      failMissing(err);
     } else {
       obj = std::make_unique<DirObject>();
       obj->host = parsed.host;
@@ -268,28 +271,18 @@ std::unique_ptr<DirObject> LdapDirectory::Bind(const QString& path, PendingError
 }
 
 void LdapDirectory::SetInfo(DirObject& obj, PendingError& err) {
-  const bool completesHeld = m_held && !obj.isNew && m_held->dn == obj.dn;
-  if (!completesHeld) releaseHeld(err);
   DirObject changes = obj.takeStaged();
   // Refused here, as the sandbox does, rather than let the server name a
   // syntax error.
-  if (!refuseEmptyValues(changes, err)) {
-    releaseHeld(err);
-    return;
-  }
+  if (!refuseEmptyValues(changes, err)) return;
   LdapConnection* conn = connection(obj.host, obj.dn, err);
-  if (conn != nullptr) {
-    if (completesHeld) {
-      completeHeld(conn, obj, changes, err);
-    } else if (obj.isNew) {
-      createEntry(conn, obj, changes, err);
-    } else {
-      modifyEntry(conn, obj, changes, err);
-    }
-    dropIfBroken(conn);
+  if (conn == nullptr) return;
+  if (obj.isNew) {
+    createEntry(conn, obj, changes, err);
   } else {
-    m_held.reset();
+    modifyEntry(conn, obj, changes, err);
   }
+  dropIfBroken(conn);
   // The password text itself stays with the caller, which uses it for the
   // next account; modifyEntry wipes the buffers it made to send it.
 }
@@ -316,153 +309,30 @@ void LdapDirectory::createEntry(LdapConnection* conn, DirObject& obj, DirObject&
     values.push_back(LdapChange{LdapChange::Op::Add, s.attribute, utf8Values(s.values), false});
   }
   m_createdAccountDn.clear();
-  if (known(obj.dn) != nullptr) {
-    // Bound or made a moment ago: the server would only say so.
-    err.set(alreadyThere(LDAP_ALREADY_EXISTS));
+  DirError error;
+  if (!conn->add(obj.dn, values, &error)) {
+    setError(err, error);
     return;
   }
-  if (mayHold(conn, obj, changes)) {
-    m_held = Held{obj.dn, obj.host, obj.objectClass, std::move(values)};
-    obj.isNew = false;
-    return;
-  }
-  if (!sendAdd(conn, obj.dn, obj.objectClass, values, err)) return;
   obj.isNew = false;
+  // Known from now on when its DN is sure to be the one the server keeps.
+  const QString parent = parentDn(obj.dn);
+  if (const Known* p = known(parent); p != nullptr && writtenAsServerWrites(obj.dn, p->dn)) {
+    remember(obj.dn, obj.objectClass);
+  }
+  m_wantedGuids[normalizeDn(parent)].push_back(obj.dn);
+  if (sameName(obj.objectClass, "user")) {
+    const StagedValue* staged = findStaged(changes, "userAccountControl");
+    bool ok = true;
+    m_createdAccountControl =
+        staged != nullptr ? staged->values.value(0).toLongLong(&ok) : kNewUserAccountControl;
+    if (ok) m_createdAccountDn = obj.dn;
+  }
   // The password and the enabling go to the stored account.
   if (changes.password || changes.accountDisabled) {
     changes.staged.clear();
     modifyEntry(conn, obj, changes, err);
   }
-}
-
-bool LdapDirectory::sendAdd(LdapConnection* conn, const QString& dn, const QString& objectClass,
-                            std::vector<LdapChange>& values, PendingError& err) {
-  QString sam;
-  QString upn;
-  QString accountControl;
-  for (const LdapChange& v : values) {
-    const QString first = QString::fromUtf8(v.values.value(0));
-    if (sameName(v.attribute, "sAMAccountName")) sam = first;
-    if (sameName(v.attribute, "userPrincipalName")) upn = first;
-    if (sameName(v.attribute, "userAccountControl")) accountControl = first;
-  }
-  DirError error;
-  if (!conn->add(dn, values, &error)) {
-    if (error.number == kErrNoSuchObject) forgetAll();
-    err.set(error);
-    return false;
-  }
-  const QString parent = parentDn(dn);
-  if (const Known* p = known(parent); p != nullptr && writtenAsServerWrites(dn, p->dn)) {
-    remember(dn, objectClass);
-    m_known[normalizeDn(dn)].madeHere = true;
-  }
-  m_wantedGuids[normalizeDn(parent)].push_back(dn);
-  const QString uri = conn->uri().toLower();
-  if (!sam.isEmpty()) {
-    m_accountNames[uri + u'\n' + sam.toLower()] = true;
-    m_names[uri].sam.insert(sam.toLower());
-  }
-  if (!upn.isEmpty()) m_names[uri].upn.insert(upn.toLower());
-  if (sameName(objectClass, "user")) {
-    bool ok = false;
-    m_createdAccountControl = accountControl.toLongLong(&ok);
-    if (ok) m_createdAccountDn = dn;
-  }
-  return true;
-}
-
-bool LdapDirectory::mayHold(LdapConnection* conn, const DirObject& obj, const DirObject& changes) {
-  if (!m_accountsCompleted || !sameName(obj.objectClass, "user") || changes.password ||
-      changes.accountDisabled || !conn->isEncrypted() ||
-      findStaged(changes, "userAccountControl") != nullptr) {
-    return false;
-  }
-  // Only an add the server will surely take may wait: under an OU made here
-  // (so nothing else of that name is in it), with a name that needs no
-  // escape, and an account name and UPN nobody in the domain holds.
-  const Known* parent = known(parentDn(obj.dn));
-  if (parent == nullptr || !parent->madeHere || !writtenAsServerWrites(obj.dn, parent->dn)) {
-    return false;
-  }
-  const StagedValue* sam = findStaged(changes, "sAMAccountName");
-  const StagedValue* upn = findStaged(changes, "userPrincipalName");
-  if (sam == nullptr || sam->values.value(0).isEmpty()) return false;
-  Names& names = m_names[conn->uri().toLower()];
-  if (names.readAtMs == 0 || nowMs() - names.readAtMs > kKnowledgeMs) {
-    names = Names{};
-    names.readAtMs = nowMs();
-    PendingError ignored;
-    const QString base = resolveDn(conn, QString(), ignored);
-    std::vector<LdapEntry> entries;
-    DirError error;
-    names.complete =
-        !base.isEmpty() &&
-        conn->search(base, LdapScope::Subtree,
-                     QStringLiteral("(|(sAMAccountName=*)(userPrincipalName=*))"),
-                     {QStringLiteral("sAMAccountName"), QStringLiteral("userPrincipalName")},
-                     entries, &error, true);
-    for (const LdapEntry& e : entries) {
-      for (const QByteArray& v : e.values(QStringLiteral("sAMAccountName"))) {
-        names.sam.insert(QString::fromUtf8(v).toLower());
-      }
-      for (const QByteArray& v : e.values(QStringLiteral("userPrincipalName"))) {
-        names.upn.insert(QString::fromUtf8(v).toLower());
-      }
-    }
-  }
-  return names.complete && names.sam.count(sam->values.value(0).toLower()) == 0 &&
-         (upn == nullptr || names.upn.count(upn->values.value(0).toLower()) == 0);
-}
-
-void LdapDirectory::releaseHeld(PendingError& err) {
-  if (!m_held) return;
-  Held held = std::move(*m_held);
-  m_held.reset();
-  // Something else came before the account's completion: the add goes as it
-  // was, and the next accounts take the two steps until one is completed again.
-  m_accountsCompleted = false;
-  if (LdapConnection* conn = connection(held.host, held.dn, err)) {
-    sendAdd(conn, held.dn, held.objectClass, held.values, err);
-    dropIfBroken(conn);
-  }
-}
-
-void LdapDirectory::completeHeld(LdapConnection* conn, DirObject& obj, DirObject& changes,
-                                 PendingError& err) {
-  Held held = std::move(*m_held);
-  m_held.reset();
-  m_createdAccountDn.clear();
-  if (changes.password && changes.accountDisabled &&
-      findStaged(changes, "userAccountControl") == nullptr) {
-    // One add: the account with everything of both steps, its password and
-    // the enabling. pwdLastSet 0 among the values still asks for a change at
-    // the first logon, as after the two steps.
-    std::vector<LdapChange> values = held.values;
-    for (LdapChange& v : values) {
-      if (!sameName(v.attribute, "userAccountControl")) continue;
-      const qint64 uac = QString::fromUtf8(v.values.value(0)).toLongLong();
-      v.values = {QByteArray::number(accountControlAfter(uac, *changes.accountDisabled, true))};
-    }
-    for (const StagedValue& s : changes.staged) {
-      values.push_back(LdapChange{LdapChange::Op::Add, s.attribute, utf8Values(s.values), false});
-    }
-    values.push_back(LdapChange{LdapChange::Op::Add,
-                                QStringLiteral("unicodePwd"),
-                                {unicodePwdValue(*changes.password)},
-                                true});
-    PendingError refused;
-    if (sendAdd(conn, held.dn, held.objectClass, values, refused)) {
-      m_createdAccountDn.clear();
-      m_accountsCompleted = true;
-      return;
-    }
-    // Refused, most often for the password: the two steps as without the
-    // one add, so the account ends as they leave it (disabled when the
-    // password is refused again) with the same error.
-  }
-  if (!sendAdd(conn, held.dn, held.objectClass, held.values, err)) return;
-  modifyEntry(conn, obj, changes, err);
 }
 
 void LdapDirectory::modifyEntry(LdapConnection* conn, DirObject& obj, DirObject& changes,
@@ -499,7 +369,7 @@ void LdapDirectory::modifyEntry(LdapConnection* conn, DirObject& obj, DirObject&
       DirError error;
       if (!conn->search(obj.dn, LdapScope::Base, QStringLiteral("(objectClass=*)"),
                         {QStringLiteral("userAccountControl")}, entries, &error)) {
-        err.set(error);
+        setError(err, error);
         for (LdapChange& m : mods) {
           if (m.isSecret) wipeSecret(m.values.front());
         }
@@ -524,24 +394,17 @@ void LdapDirectory::modifyEntry(LdapConnection* conn, DirObject& obj, DirObject&
   }
   if (mods.empty()) return;
   DirError error;
-  m_accountsCompleted = false;
   if (!conn->modify(obj.dn, mods, &error)) {
     // Servers do not echo a password, but make sure none reaches a log line,
     // however short it is.
     if (changes.password && !changes.password->isEmpty()) {
       error.description.replace(*changes.password, QStringLiteral("********"));
     }
-    if (error.number == kErrNoSuchObject) forgetAll();
-    err.set(error);
-    return;
+    setError(err, error);
   }
-  // A new account completed by the very next SetInfo: the next ones may go
-  // as one add each.
-  m_accountsCompleted = justCreated && changes.password && changes.accountDisabled;
 }
 
 QString LdapDirectory::Get(const DirObject& obj, const QString& attribute, PendingError& err) {
-  releaseHeld(err);
   if (std::optional<QString> staged = obj.stagedValue(attribute)) return *staged;
   if (obj.isNew) {
     fail(err, kErrPropertyNotFound);
@@ -557,9 +420,9 @@ QString LdapDirectory::Get(const DirObject& obj, const QString& attribute, Pendi
   DirError error;
   if (!conn->search(obj.dn, LdapScope::Base, QStringLiteral("(objectClass=*)"), {attribute},
                     entries, &error)) {
-    err.set(error);
+    setError(err, error);
   } else if (entries.empty()) {
-    fail(err, kErrNoSuchObject);
+    failMissing(err);
   } else {
     value = entries.front().first(attribute);
     if (value.isEmpty() && sameName(attribute, "distinguishedName")) value = entries.front().dn;
@@ -570,7 +433,6 @@ QString LdapDirectory::Get(const DirObject& obj, const QString& attribute, Pendi
 }
 
 std::vector<ChildObject> LdapDirectory::Children(const DirObject& container, PendingError& err) {
-  releaseHeld(err);
   std::vector<ChildObject> result;
   if (container.isNew) {
     fail(err, kErrNoSuchObject);
@@ -582,7 +444,7 @@ std::vector<ChildObject> LdapDirectory::Children(const DirObject& container, Pen
   DirError error;
   if (!conn->search(container.dn, LdapScope::OneLevel, QStringLiteral("(objectClass=*)"),
                     {QStringLiteral("objectClass")}, entries, &error, true)) {
-    err.set(error);
+    setError(err, error);
   } else {
     result.reserve(entries.size());
     for (const LdapEntry& e : entries) {
@@ -596,7 +458,6 @@ std::vector<ChildObject> LdapDirectory::Children(const DirObject& container, Pen
 }
 
 void LdapDirectory::Add(DirObject& group, const QString& memberPath, PendingError& err) {
-  releaseHeld(err);
   if (group.isNew) {
     fail(err, kErrNoSuchObject);
     return;
@@ -618,10 +479,7 @@ void LdapDirectory::Add(DirObject& group, const QString& memberPath, PendingErro
         LdapChange{LdapChange::Op::Add, QStringLiteral("member"), {memberDn.toUtf8()}, false}};
     DirError error;
     const bool added = conn->modify(group.dn, mods, &error);
-    if (!added) {
-      if (error.number == kErrNoSuchObject) forgetAll();
-      err.set(error);
-    }
+    if (!added) setError(err, error);
     k = known(group.dn);
     if (k != nullptr && (added || error.number == kErrAlreadyExists)) k->members.insert(memberKey);
   }
@@ -629,7 +487,6 @@ void LdapDirectory::Add(DirObject& group, const QString& memberPath, PendingErro
 }
 
 bool LdapDirectory::HasMember(const DirObject& group, const QString& memberDn, PendingError& err) {
-  releaseHeld(err);
   if (group.isNew) {
     fail(err, kErrNoSuchObject);
     return false;
@@ -640,14 +497,13 @@ bool LdapDirectory::HasMember(const DirObject& group, const QString& memberDn, P
   DirError error;
   const QString filter = QStringLiteral("(member=%1)").arg(escapeFilterValue(memberDn));
   if (!conn->search(group.dn, LdapScope::Base, filter, {QStringLiteral("1.1")}, entries, &error)) {
-    err.set(error);
+    setError(err, error);
   }
   dropIfBroken(conn);
   return !entries.empty();
 }
 
 QStringList LdapDirectory::Members(const DirObject& group, PendingError& err) {
-  releaseHeld(err);
   QStringList members;
   if (group.isNew) {
     fail(err, kErrNoSuchObject);
@@ -663,11 +519,11 @@ QStringList LdapDirectory::Members(const DirObject& group, PendingError& err) {
     DirError error;
     if (!conn->search(group.dn, LdapScope::Base, QStringLiteral("(objectClass=*)"), {request},
                       entries, &error)) {
-      err.set(error);
+      setError(err, error);
       break;
     }
     if (entries.empty()) {
-      fail(err, kErrNoSuchObject);
+      failMissing(err);
       break;
     }
     QString next;
@@ -707,39 +563,38 @@ bool LdapDirectory::findInDomain(const QString& domain, const QString& filter,
 }
 
 bool LdapDirectory::AccountNameTaken(const QString& domain, const QString& name) {
-  PendingError unused;
-  releaseHeld(unused);
   return !name.isEmpty() &&
          findInDomain(domain, QStringLiteral("(sAMAccountName=%1)").arg(escapeFilterValue(name)),
                       {QStringLiteral("1.1")}, nullptr);
 }
 
 QString LdapDirectory::ObjectGuid(const DirObject& obj, PendingError& err) {
-  releaseHeld(err);
   if (obj.isNew) {
     fail(err, kErrNoSuchObject);
     return {};
   }
   LdapConnection* conn = connection(obj.host, obj.dn, err);
   if (conn == nullptr) return {};
+  // Handed out once: asked again, the identity is read again.
   const QString key = normalizeDn(obj.dn);
   if (!m_guids.count(key)) readWantedGuids(conn, parentDn(obj.dn));
   if (const auto it = m_guids.find(key); it != m_guids.end()) {
+    const QString guid = it->second;
+    m_guids.erase(it);
     dropIfBroken(conn);
-    return it->second;
+    return guid;
   }
   QString guid;
   std::vector<LdapEntry> entries;
   DirError error;
   if (!conn->search(obj.dn, LdapScope::Base, QStringLiteral("(objectClass=*)"),
                     {QStringLiteral("objectGUID")}, entries, &error)) {
-    err.set(error);
+    setError(err, error);
   } else if (entries.empty()) {
-    fail(err, kErrNoSuchObject);
+    failMissing(err);
   } else {
     guid = guidText(entries.front().values(QStringLiteral("objectGUID")).value(0));
     if (guid.isEmpty()) fail(err, kErrPropertyNotFound);
-    if (!guid.isEmpty()) m_guids[key] = guid;
   }
   dropIfBroken(conn);
   return guid;
@@ -747,13 +602,12 @@ QString LdapDirectory::ObjectGuid(const DirObject& obj, PendingError& err) {
 
 std::unique_ptr<DirObject> LdapDirectory::BindGuid(const QString& domain, const QString& guid,
                                                    PendingError& err) {
-  releaseHeld(err);
   const QByteArray bytes = guidBytes(guid);
   LdapEntry entry;
   if (bytes.isEmpty() ||
       !findInDomain(domain, QStringLiteral("(objectGUID=%1)").arg(escapeFilterBytes(bytes)),
                     {QStringLiteral("objectClass")}, &entry)) {
-    fail(err, kErrNoSuchObject);
+    failMissing(err);
     return nullptr;
   }
   auto obj = std::make_unique<DirObject>();
@@ -764,7 +618,6 @@ std::unique_ptr<DirObject> LdapDirectory::BindGuid(const QString& domain, const 
 }
 
 void LdapDirectory::DeleteObject(const DirObject& obj, PendingError& err) {
-  releaseHeld(err);
   if (obj.isNew) {
     fail(err, kErrNoSuchObject);
     return;
@@ -773,20 +626,18 @@ void LdapDirectory::DeleteObject(const DirObject& obj, PendingError& err) {
   if (conn == nullptr) return;
   DirError error;
   if (conn->remove(obj.dn, &error)) {
-    // A deleted object leaves its groups; its name is free again.
+    // A deleted object leaves its groups.
     const QString key = normalizeDn(obj.dn);
     m_known.erase(key);
     m_guids.erase(key);
     for (auto& [dn, k] : m_known) k.members.erase(key);
-    m_accountNames.clear();
   } else {
-    err.set(error);
+    setError(err, error);
   }
   dropIfBroken(conn);
 }
 
 void LdapDirectory::RemoveMember(DirObject& group, const QString& memberPath, PendingError& err) {
-  releaseHeld(err);
   if (group.isNew) {
     fail(err, kErrNoSuchObject);
     return;
@@ -803,31 +654,25 @@ void LdapDirectory::RemoveMember(DirObject& group, const QString& memberPath, Pe
     std::vector<LdapChange> mods{
         LdapChange{LdapChange::Op::Delete, QStringLiteral("member"), {memberDn.toUtf8()}, false}};
     DirError error;
-    if (!conn->modify(group.dn, mods, &error)) err.set(error);
+    if (!conn->modify(group.dn, mods, &error)) setError(err, error);
     if (Known* k = known(group.dn)) k->members.erase(normalizeDn(memberDn));
   }
   dropIfBroken(conn);
 }
 
 bool LdapDirectory::AccountExists(const QString& domain, const QString& name) {
-  PendingError unused;
-  releaseHeld(unused);
   if (name.isEmpty() || domain.isEmpty()) return false;
   PendingError ignored;
   LdapConnection* conn = connection(domain, QString(), ignored);
   if (conn == nullptr) return false;
-  // Each name is asked once; the accounts this object makes are counted in.
-  const QString key = conn->uri().toLower() + u'\n' + name.toLower();
-  if (const auto it = m_accountNames.find(key); it != m_accountNames.end()) return it->second;
   bool exists = false;
   const QString base = resolveDn(conn, QString(), ignored);
   if (!base.isEmpty()) {
     std::vector<LdapEntry> entries;
     DirError error;
-    const bool answered = conn->search(base, LdapScope::Subtree, accountFilter(name),
-                                       {QStringLiteral("1.1")}, entries, &error);
-    exists = answered && !entries.empty();
-    if (answered) m_accountNames[key] = exists;
+    exists = conn->search(base, LdapScope::Subtree, accountFilter(name), {QStringLiteral("1.1")},
+                          entries, &error) &&
+             !entries.empty();
   }
   dropIfBroken(conn);
   return exists;

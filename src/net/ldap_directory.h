@@ -3,7 +3,6 @@
 #include <QString>
 #include <map>
 #include <memory>
-#include <optional>
 #include <set>
 #include <vector>
 
@@ -28,16 +27,16 @@ namespace quill {
 // fast instead of waiting out the timeout on every step).
 //
 // Every request is a round trip to the server, and a run over a slow network
-// spends most of its time waiting for answers it could have known. So the
-// object remembers, for a few minutes, what it saw or did itself: the objects
-// it bound or created (a Bind of one of them, or "distinguishedName" of one
-// it created, needs no request), the members it added or found in place (an
-// Add of one of them gives kErrAlreadyExists at once), the account names it
-// asked about or wrote, and the identities of the objects it created (read
-// in batches, one search per container, when they are first asked for).
-// Only what is known to be there is remembered: everything else still goes
-// to the server, whose answer stays the authority. A failure that says an
-// object is missing forgets it all.
+// spends most of its time waiting for answers it already has. So the object
+// remembers, for a few minutes, what the server told it or took from it: the
+// objects it bound, listed or created (a Bind of one of them, or
+// "distinguishedName" of one it created, needs no request) and the members
+// it added or that the server said are in place (adding one of them again
+// gives kErrAlreadyExists, the server's answer, at once). Nothing else is
+// answered from memory: every add of an object and every account name goes
+// to the server, whose answer stays the authority, and an answer that says
+// an object is missing forgets everything. The identities of the objects it
+// created are read in one search per container when the first is asked for.
 class LdapDirectory : public DirectoryService {
  public:
   explicit LdapDirectory(const NetSettings& settings);
@@ -78,38 +77,31 @@ class LdapDirectory : public DirectoryService {
   void dropIfBroken(LdapConnection* conn);
   // The stored DN an ADSI dn stands for: the domain root for an empty dn.
   QString resolveDn(LdapConnection* conn, const QString& dn, PendingError& err);
+  // Adds obj with changes (and then sets its password and enabling, when
+  // staged) and notes what the add made known.
   void createEntry(LdapConnection* conn, DirObject& obj, DirObject& changes, PendingError& err);
-  // Adds dn with values and notes what the add made known. false with the
-  // error pending when the server refused it.
-  bool sendAdd(LdapConnection* conn, const QString& dn, const QString& objectClass,
-               std::vector<LdapChange>& values, PendingError& err);
-  // Whether the add of the new account obj may wait for the SetInfo that
-  // completes it (see m_held).
-  bool mayHold(LdapConnection* conn, const DirObject& obj, const DirObject& changes);
-  // Sends a held add as it was; called by every other operation first.
-  void releaseHeld(PendingError& err);
-  // The completing SetInfo of the held account: one add with everything.
-  void completeHeld(LdapConnection* conn, DirObject& obj, DirObject& changes, PendingError& err);
   void modifyEntry(LdapConnection* conn, DirObject& obj, DirObject& changes, PendingError& err);
   // Whether a subtree search of the domain of domain with filter finds an
   // entry; its first entry in *found when given. Failures are false.
   bool findInDomain(const QString& domain, const QString& filter, const QStringList& attributes,
                     LdapEntry* found);
+  // Sets error as err's; an object the server says is missing makes
+  // everything remembered doubtful, so it is all forgotten.
+  void setError(PendingError& err, const DirError& error);
+  void failMissing(PendingError& err);
 
-  // What this object knows of an object of the directory.
+  // What the server told this object about an object of the directory.
   struct Known {
     QString dn;  // as the server gives it
     QString objectClass;
-    bool madeHere = false;      // created by this object: its children are the ones made here
-    std::set<QString> members;  // normalized DNs known to be members
+    std::set<QString> members;  // normalized DNs the server took or said are members
     qint64 learnedAtMs = 0;
   };
   // The knowledge of dn, or nullptr when there is none or it is too old.
   Known* known(const QString& dn);
   void remember(const QString& dn, const QString& objectClass);
-  void forgetAll();
-  // Reads the identities of the objects created here below parent that are
-  // still wanted, in one search per hundred of them.
+  // Reads the identities of the objects created here below parent that were
+  // not asked for yet, in one search per hundred of them.
   void readWantedGuids(LdapConnection* conn, const QString& parent);
 
   NetSettings m_settings;  // the password is a copy of its own, wiped on destruction
@@ -118,33 +110,8 @@ class LdapDirectory : public DirectoryService {
   // next add or modify, whatever its object.
   QString m_createdAccountDn;
   qint64 m_createdAccountControl = 0;
-  // A new account whose add waits for the SetInfo that completes it, as long
-  // as nothing else comes first: the run's account step stores a new account
-  // and then, at once, its password, the enabling and the other attributes.
-  // Once an account has been completed that way, the next one whose add the
-  // server will surely take (mayHold) goes to the server as one add with
-  // everything; when the server refuses that add, the two steps follow as
-  // they would have.
-  struct Held {
-    QString dn;
-    QString host;
-    QString objectClass;
-    std::vector<LdapChange> values;  // the add as the first SetInfo would have sent it
-  };
-  std::optional<Held> m_held;
-  bool m_accountsCompleted = false;
-  // The account names and UPNs of a domain (lower case), read once when an
-  // add is first held and kept up to date by the adds made here.
-  struct Names {
-    std::set<QString> sam;
-    std::set<QString> upn;
-    qint64 readAtMs = 0;
-    bool complete = false;
-  };
-  std::map<QString, Names> m_names;        // by server URI
-  std::map<QString, Known> m_known;        // by normalized DN
-  std::map<QString, bool> m_accountNames;  // AccountExists answers, by domain and name
-  std::map<QString, QString> m_guids;      // objectGUID text by normalized DN
+  std::map<QString, Known> m_known;    // by normalized DN
+  std::map<QString, QString> m_guids;  // read, not yet asked for: objectGUID text by normalized DN
   std::map<QString, std::vector<QString>> m_wantedGuids;  // DNs created here, by normalized parent
   std::map<QString, std::unique_ptr<LdapConnection>> m_connections;  // by server URI
   std::map<QString, Failure> m_failures;                             // by server URI
