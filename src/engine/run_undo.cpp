@@ -203,7 +203,7 @@ void Undo::undoMembership(const QJsonObject& change) {
 void Undo::undoObject(const QJsonObject& change) {
   const QString dn = field(change, "dn");
   const QString objectClass = field(change, "class");
-  std::unique_ptr<DirObject> obj = locate(dn, field(change, "guid"));
+  std::unique_ptr<DirObject> obj = locate(dn, guidOf(dn));
   // Found by its DN only, the object must still be of the class the run made.
   if (!obj || obj->objectClass.compare(objectClass, Qt::CaseInsensitive) != 0) {
     ++m_gone;
