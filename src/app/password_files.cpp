@@ -34,7 +34,8 @@ bool readHead(const QString& path, std::array<char, kMaxPasswordBytes + 3>& buff
       return false;
     }
     if (n == 0) break;
-    const bool lineEnded = std::memchr(buffer.data() + got, '\n', static_cast<size_t>(n)) != nullptr;
+    const bool lineEnded =
+        std::memchr(buffer.data() + got, '\n', static_cast<size_t>(n)) != nullptr;
     got += n;
     if (lineEnded) break;
   }
@@ -78,7 +79,11 @@ bool passwordFromFileBytes(QByteArrayView bytes, QString* password, QString* why
     *why = QStringLiteral("the line holds a NUL byte");
   } else {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(line);
+    QString text = utf8.decode(line);  // a byte order mark is dropped
+    if (!utf8.hasError() && text.isEmpty()) {
+      *why = QStringLiteral("the password is empty");
+      return false;
+    }
     if (!utf8.hasError()) {
       *password = std::move(text);
       return true;
@@ -93,8 +98,9 @@ bool readPasswordFiles(const CommandLine& commandLine, InitialPasswords* passwor
                        QString* error) {
   if (commandLine.passwordFile.isEmpty()) {
     if (commandLine.createsAccounts()) {
-      *error = QStringLiteral("accounts are to be created: give their initial password with "
-                              "--password-file FILE (batch mode has no built-in password)");
+      *error = QStringLiteral(
+          "accounts are to be created: give their initial password with "
+          "--password-file FILE (batch mode has no built-in password)");
       return false;
     }
     return true;

@@ -27,7 +27,6 @@ bool passwordFromFileBytes(QByteArrayView bytes, QString* password, QString* why
 // dumps were turned off, into *passwords. A run that creates accounts needs
 // --password-file: there is no built-in password in batch mode. false with a
 // message naming the file or the flag in *error; nothing is kept then.
-bool readPasswordFiles(const CommandLine& commandLine, InitialPasswords* passwords,
-                       QString* error);
+bool readPasswordFiles(const CommandLine& commandLine, InitialPasswords* passwords, QString* error);
 
 }  // namespace quill

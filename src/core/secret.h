@@ -29,7 +29,8 @@ inline void wipeSecret(QString& secret) {
 // Only for the end of a secret's life, when no holder needs it any more.
 inline void wipeEveryCopy(QString& secret) {
   if (secret.isEmpty()) return;
-  volatile char16_t* p = const_cast<char16_t*>(reinterpret_cast<const char16_t*>(secret.constData()));
+  volatile char16_t* p =
+      const_cast<char16_t*>(reinterpret_cast<const char16_t*>(secret.constData()));
   for (qsizetype i = 0; i < secret.size(); ++i) p[i] = 0;
   secret.clear();
 }

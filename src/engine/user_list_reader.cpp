@@ -144,7 +144,8 @@ UserListReader::Status UserListReader::readLine(QString& line) {
   }
 
   tooLong = tooLong || end - m_pos > kMaxLineBytes;
-  line = tooLong ? QString() : decodeLine(QByteArrayView(m_buffer.constData() + m_pos, end - m_pos));
+  line =
+      tooLong ? QString() : decodeLine(QByteArrayView(m_buffer.constData() + m_pos, end - m_pos));
   m_consumed += end + endLength - m_pos;
   m_pos = end + endLength;
   return tooLong ? Status::TooLong : Status::Line;

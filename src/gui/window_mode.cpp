@@ -51,7 +51,8 @@ int runWindow(const CommandLine& commandLine, const WindowBackendsOpener& open) 
   const int wakeUp = StopSignals::install();
   QSocketNotifier signalWatch(wakeUp, QSocketNotifier::Read);
   signalWatch.setEnabled(wakeUp >= 0);
-  QObject::connect(&signalWatch, &QSocketNotifier::activated, &window, [&window] { window.close(); });
+  QObject::connect(&signalWatch, &QSocketNotifier::activated, &window,
+                   [&window] { window.close(); });
   window.show();
   const int status = QApplication::exec();
   if (!backends.save(&error)) {

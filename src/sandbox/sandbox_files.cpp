@@ -68,7 +68,9 @@ bool writeDurably(const QString& path, const QByteArray& data, QString* error) {
   if (fd >= 0) ::close(fd);
   if (ok && ::rename(temporary.constData(), target.constData()) != 0) ok = false;
   if (!ok) {
-    if (error) *error = QStringLiteral("Cannot write %1: %2").arg(path, reason.isEmpty() ? systemError() : reason);
+    if (error)
+      *error = QStringLiteral("Cannot write %1: %2")
+                   .arg(path, reason.isEmpty() ? systemError() : reason);
     ::unlink(temporary.constData());
     return false;
   }

@@ -14,65 +14,16 @@
 
 #include "sandbox/memory_directory.h"
 #include "sandbox/sandbox.h"
+#include "support/batch_program.h"
 #include "support/qt_print.h"
 
 namespace quill {
 namespace {
 
-struct Exit {
-  int status = -1;
-  QString out;
-  QString err;
-};
-
 const QString kPassword = QStringLiteral("Secret-1");
 
-class HostileInput : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(m_tmp.isValid()); }
-
-  QString path(const QString& name) const { return m_tmp.filePath(name); }
-  QString write(const QString& name, const QByteArray& data) {
-    QFile file(path(name));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(data);
-    return file.fileName();
-  }
-  // A list of two heading lines and the given person lines, CR LF ended.
-  QString list(const QStringList& persons) {
-    QByteArray data = "First,Last,Description,Department,Duty,Phone\r\nheading\r\n";
-    for (const QString& person : persons) data += person.toUtf8() + "\r\n";
-    return write(QStringLiteral("list.csv"), data);
-  }
-  Exit quill(const QStringList& args, const QByteArray& input = {},
-             const QString& program = QStringLiteral(QUILL_BINARY)) {
-    QProcess p;
-    p.setWorkingDirectory(m_tmp.path());
-    p.start(program, args);
-    p.write(input);
-    p.closeWriteChannel();
-    EXPECT_TRUE(p.waitForFinished(120000)) << args.join(' ').toStdString();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-  }
-  // A batch run on the sandbox S of the temporary folder.
-  Exit run(const QStringList& csvAndFlags, const QByteArray& password = kPassword.toUtf8() + '\n') {
-    const QString pw = write(QStringLiteral("pw"), password);
-    return quill(QStringList{"--batch", "--sandbox", path("S"), "--dir-root", "\\\\files\\data",
-                             "--password-file", pw} +
-                 csvAndFlags);
-  }
-  QString data(const QString& relative) const {
-    return path(QStringLiteral("S/servers/files/D/shares/data/") + relative);
-  }
-  QByteArray file(const QString& relative) const {
-    QFile f(path(relative));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-  }
-
-  QTemporaryDir m_tmp;
-};
+using test::Exit;
+using HostileInput = test::BatchProgram;
 
 TEST_F(HostileInput, PasswordFilesAreReadOnceWhole) {
   // A pipe can be read once only: the password must be the one that was in it.
@@ -98,6 +49,7 @@ TEST_F(HostileInput, BadPasswordFilesStopBeforeAnythingIsCreated) {
       {"", "empty"},
       {"\n", "empty"},
       {"\r\n", "empty"},
+      {"\xef\xbb\xbf\n", "empty"},  // a byte order mark alone is no password
       {"Secr\xe9t\n", "not UTF-8"},
       {QByteArray(1025, 'x'), "longer than 1024"},
       {"Sec\rret\n", "carriage return"},
@@ -137,13 +89,13 @@ TEST_F(HostileInput, ListValuesAreDataNeverExpandedNorObeyed) {
   EXPECT_TRUE(QFileInfo(data("%NOPE%Fin_Public")).isDir());
   EXPECT_FALSE(QFileInfo::exists(data("leakFin_Public")));
   EXPECT_TRUE(
-      file("S/shares.tsv").contains("%NOPE%Fin_Public\tD:\\shares\\data\\%NOPE%Fin_Public"));
+      read("S/shares.tsv").contains("%NOPE%Fin_Public\tD:\\shares\\data\\%NOPE%Fin_Public"));
   // Controls are shown, not obeyed: no forged line, no escape sequence, no cut line.
   EXPECT_FALSE(e.out.contains(QLatin1String("\nForged log line")));
   EXPECT_TRUE(e.out.contains(QLatin1String("F\\nForged log line")));
   EXPECT_TRUE(e.out.contains(QLatin1String("H\\x1b[2J")) && !e.out.contains(QChar(0x1b)));
   EXPECT_TRUE(e.out.contains(QLatin1String("J\\x00K")));
-  EXPECT_FALSE(file("quillstead.log").contains('\x1b'));
+  EXPECT_FALSE(read("quillstead.log").contains('\x1b'));
 }
 
 TEST_F(HostileInput, NamesThatLookAlikeOrBreakPathsAreHandledAsOne) {
@@ -159,7 +111,7 @@ TEST_F(HostileInput, NamesThatLookAlikeOrBreakPathsAreHandledAsOne) {
   EXPECT_TRUE(QFileInfo(data("All/_Public")).isDir()) << made.join(' ').toStdString();
   // A C1 control never becomes part of a folder or a share.
   EXPECT_FALSE(made.join(' ').contains(QChar(0x85)));
-  EXPECT_FALSE(QString::fromUtf8(file("S/shares.tsv")).contains(QChar(0x85)));
+  EXPECT_FALSE(QString::fromUtf8(read("S/shares.tsv")).contains(QChar(0x85)));
   EXPECT_EQ(e.status, 1) << e.out.toStdString();
 }
 
@@ -179,12 +131,12 @@ TEST_F(HostileInput, TheSandboxNeverFollowsALinkOutOfItsFolder) {
   const Exit e = run({"--csv", list({"A,B,d,Sales,Clerk,1"})});
   EXPECT_EQ(e.status, 1);
   EXPECT_TRUE(QDir(path("outside")).isEmpty());
-  EXPECT_FALSE(file("S/shares.tsv").contains("Sales_Public"));
+  EXPECT_FALSE(read("S/shares.tsv").contains("Sales_Public"));
 }
 
 TEST_F(HostileInput, DamagedSandboxFilesStopTheProgramAndNameTheLine) {
   ASSERT_EQ(run({"--csv", list({"A,B,d,Sales,Clerk,1"})}).status, 0);
-  const QByteArray whole = file("S/directory.ldif");
+  const QByteArray whole = read("S/directory.ldif");
   struct stat mode {};
   ASSERT_EQ(::stat(path("S/directory.ldif").toLocal8Bit().constData(), &mode), 0);
   EXPECT_EQ(mode.st_mode & 0777, 0600u);
@@ -210,7 +162,7 @@ TEST_F(HostileInput, DamagedSandboxFilesStopTheProgramAndNameTheLine) {
                                 .replace(lines.at(lines.size() - 2) + '\n', ""));
   const Exit legacy = run({"--csv", list({}), "--users", "no"});
   EXPECT_TRUE(legacy.err.contains(QLatin1String("earlier version")));
-  EXPECT_TRUE(file("S/directory.ldif").startsWith(lines.first()));
+  EXPECT_TRUE(read("S/directory.ldif").startsWith(lines.first()));
 }
 
 TEST_F(HostileInput, SmallerMistakesAreCaughtOrMended) {
@@ -268,7 +220,7 @@ TEST_F(HostileInput, ASignalEndsTheRunAfterThePersonAndKeepsItsWork) {
   EXPECT_EQ(p.exitCode(), 3);
   EXPECT_TRUE(out.contains(QLatin1String("The run was stopped (signal SIGTERM)")))
       << out.right(300).toStdString();
-  EXPECT_TRUE(file("S/journal").isEmpty());
+  EXPECT_TRUE(read("S/journal").isEmpty());
   QString error;
   std::unique_ptr<Sandbox> sandbox = Sandbox::open(path("S"), &error);
   ASSERT_TRUE(sandbox) << error.toStdString();

@@ -6,7 +6,8 @@
 #include "core/dn.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+  const QString text =
+      QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   if (const auto rdns = quill::parseDn(text)) {
     const auto again = quill::parseDn(quill::formatDn(*rdns));
     if (!again || quill::formatDn(*again) != quill::formatDn(*rdns)) std::abort();

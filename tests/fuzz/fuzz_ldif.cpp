@@ -8,8 +8,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   quill::MemoryDirectory directory(QStringLiteral("example.test"));
   QString error;
-  if (!directory.fromLdif(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)),
-                          &error)) {
+  if (!directory.fromLdif(
+          QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)), &error)) {
     if (error.isEmpty()) std::abort();  // every refusal says why
     return 0;
   }
