@@ -189,12 +189,9 @@ LdapDirectory::Known* LdapDirectory::known(const QString& dn) {
 
 void LdapDirectory::remember(const QString& dn, const QString& objectClass) {
   const QString key = normalizeDn(dn);
-  if (key.isEmpty()) return;
-  if (known(dn) == nullptr) m_known.erase(key);
-  Known& k = m_known[key];
-  k.dn = dn;
-  k.objectClass = objectClass;
-  k.learnedAtMs = nowMs();
+  // What is known already keeps its age, so no answer is kept longer than kKnowledgeMs.
+  if (key.isEmpty() || known(dn) != nullptr) return;
+  m_known[key] = Known{dn, objectClass, {}, nowMs()};
 }
 
 void LdapDirectory::setError(PendingError& err, const DirError& error) {
