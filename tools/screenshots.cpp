@@ -2,24 +2,37 @@
 // the command line, for people to look at: at start-up, after the start-up
 // timer, with "Create Full Tree" off, during and after a run on a fresh
 // sandbox, each kind of preview, every preview picture on one sheet, the
-// about box, the OU browser and the pattern dialog. scripts/screenshot runs it
-// under a virtual X server.
+// about box, the OU browser, the pattern dialog, a dry run's report and the
+// runs window. With --screen NAME it instead makes the run a person makes on
+// that screen, with the mouse and the keyboard, and saves the whole screen
+// at each step (NAME-typed, NAME-chooser, NAME-done); it fails when the run
+// does not end as it should. scripts/screenshot runs it under a virtual X
+// server.
 #include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
+#include <QTreeWidget>
 #include <cstdio>
 #include <functional>
 
+#include <QTest>
 #include "gui/about_box.h"
+#include "gui/dry_run_window.h"
 #include "gui/ou_browser_dialog.h"
 #include "gui/preview_pictures.h"
 #include "gui/preview_window.h"
+#include "gui/runs_window.h"
 #include "tool_window.h"
 
 namespace quill::tools {
@@ -162,21 +175,118 @@ void dialogs(ToolWindow& t) {
   save(patterns->grab(), "user-name-pattern-switched");
 }
 
+// Two persons of one name besides the numbered ones: the second falls back
+// to another login name.
+void prepareWithFallBack(ToolWindow& t) {
+  t.prepareRun(40, 4, 3);
+  QFile list(t.child<QLineEdit>("txt_CSVFile")->text());
+  if (list.open(QIODevice::Append)) {
+    list.write(
+        "John,Smith,Clerk,Department0,Duty0,555-0101\r\n"
+        "Jane,Smith,Clerk,Department0,Duty0,555-0102\r\n");
+  }
+}
+
+void dryRun(ToolWindow& t) {
+  prepareWithFallBack(t);
+  t.window().Timer1_Timer();
+  t.child<QPushButton>("cmd_DryRun")->click();
+  settle();
+  save(t.window().grab(), "main-after-dry-run");
+  DryRunWindow* report = t.window().dryRunWindow();
+  if (!report) {
+    std::fprintf(stderr, "the dry run showed no report\n");
+    ++g_failures;
+    return;
+  }
+  save(report->grab(), "dry-run-report");
+}
+
+void runs(ToolWindow& t) {
+  prepareWithFallBack(t);
+  t.window().Timer1_Timer();
+  t.child<QPushButton>("cmd_GO")->click();
+  t.child<QPushButton>("cmd_Runs")->click();
+  RunsWindow* window = t.window().runsWindow();
+  // Undo… shows what the undo would do; the quiet prompter answers No.
+  window->findChild<QPushButton*>(QStringLiteral("cmd_Undo"))->click();
+  settle();
+  save(window->grab(), "runs-window");
+}
+
+void saveScreen(const QString& name) {
+  save(QGuiApplication::primaryScreen()->grabWindow(0), name.toLocal8Bit().constData());
+}
+
+// The run of a person on this screen: a click into the folder root's box and
+// the root typed, the list picked in its chooser, "Go !". The choosers and
+// message boxes are answered (Yes, OK) as they open.
+int personsRun(const QString& name) {
+  DesktopPrompter prompter;
+  ToolWindow t(&prompter);
+  if (!t.ok()) return 1;
+  t.window().show();  // fitted to the screen as it first shows
+  activate(&t.window());
+  settle(300);
+  t.window().Timer1_Timer();
+  QTest::mouseClick(t.child("txt_DirRoot"), Qt::LeftButton, {}, {5, 5});
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("\\\\files\\data"));
+  settle();
+  saveScreen(name + QStringLiteral("-typed"));
+  QString message;
+  int chosen = 0;
+  QTimer answer;
+  answer.setInterval(100);
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* chooser = qobject_cast<QFileDialog*>(modal)) {
+      if (chosen++ > 0) return chooser->reject();  // the pick was refused: give up
+      saveScreen(name + QStringLiteral("-chooser"));
+      // The path typed into the chooser's name box, as a person may.
+      if (auto* typed = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        typed->setText(t.sampleList());
+      }
+      static_cast<QDialog*>(chooser)->accept();
+    } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      message = box->text();
+      if (QAbstractButton* yes = box->button(QMessageBox::Yes)) return yes->click();
+      saveScreen(name + QStringLiteral("-done"));
+      box->accept();
+    }
+  });
+  answer.start();
+  QTest::mouseClick(t.child("cmd_Browse4CSV"), Qt::LeftButton, {}, {5, 5});
+  QTest::mouseClick(t.child("cmd_GO"), Qt::LeftButton, {}, {5, 5});
+  answer.stop();
+  const QString status = t.child<QLabel>("lbl_Stat")->text();
+  std::printf("root: %s\nlist: %s\nmessage: %s\nstatus: %s\n",
+              t.child<QLineEdit>("txt_DirRoot")->text().toLocal8Bit().constData(),
+              t.child<QLineEdit>("txt_CSVFile")->text().toLocal8Bit().constData(),
+              message.toLocal8Bit().constData(), status.toLocal8Bit().constData());
+  const bool fine = message == QStringLiteral("Processed 42 users succesfully.") &&
+                    status == QStringLiteral("42 users processed  Succesfully.");
+  if (!fine) std::fprintf(stderr, "the run did not end as it should\n");
+  return fine && g_failures == 0 ? 0 : 1;
+}
+
 }  // namespace
 }  // namespace quill::tools
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: quillstead-screenshots FOLDER\n");
+  const bool screen = argc == 4 && QByteArray(argv[2]) == "--screen";
+  if (argc != 2 && !screen) {
+    std::fprintf(stderr, "usage: quillstead-screenshots FOLDER [--screen NAME]\n");
     return 2;
   }
   quill::tools::g_out = QString::fromLocal8Bit(argv[1]);
+  if (screen) return quill::tools::personsRun(QString::fromLocal8Bit(argv[3]));
   using Scene = void (*)(quill::tools::ToolWindow&);
   for (Scene scene :
        {Scene(quill::tools::mainWindow), Scene(quill::tools::run), Scene(quill::tools::previews),
-        Scene(quill::tools::aboutBox), Scene(quill::tools::dialogs)}) {
+        Scene(quill::tools::aboutBox), Scene(quill::tools::dialogs), Scene(quill::tools::dryRun),
+        Scene(quill::tools::runs)}) {
     quill::tools::ToolWindow tool;  // each scene on a fresh sandbox and window
     if (!tool.ok()) return 1;
     tool.window().show();

@@ -1,6 +1,6 @@
 #include "tool_window.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,7 +18,7 @@ QString QuietPrompter::inputBox(QWidget*, const QString&) {
   return next;
 }
 
-ToolWindow::ToolWindow() : m_oldCurrent(QDir::currentPath()) {
+ToolWindow::ToolWindow(Prompter* prompter) : m_oldCurrent(QDir::currentPath()) {
   QString error;
   if (m_temp.isValid() && QDir::setCurrent(m_temp.path())) {
     m_sandbox = Sandbox::open(m_temp.filePath(QStringLiteral("sandbox")), &error);
@@ -28,9 +28,12 @@ ToolWindow::ToolWindow() : m_oldCurrent(QDir::currentPath()) {
     return;
   }
   m_state.platform = m_sandbox->platform();
-  m_window = std::make_unique<MainWindow>(m_state.platform, m_state, m_prompter);
+  Prompter& asker = prompter ? *prompter : m_prompter;
+  m_window = std::make_unique<MainWindow>(m_state.platform, m_state, asker);
   m_window->setSaveHandler([this](QString* why) { return m_sandbox->save(why); });
-  wireDialogs(*m_window, m_state, m_prompter);
+  m_window->setBackendDescription(QStringLiteral("sandbox ") +
+                                  m_temp.filePath(QStringLiteral("sandbox")));
+  wireDialogs(*m_window, m_state, asker);
 }
 
 ToolWindow::~ToolWindow() {
@@ -54,6 +57,18 @@ void ToolWindow::prepareRun(int count, int departments, int duties) {
   child<QLineEdit>("txt_CSVFile")->setText(path);
   child<QLineEdit>("txt_DirRoot")->setText(QStringLiteral("\\\\files\\data"));
   child<QLineEdit>("txt_EmailDomain")->setText(QStringLiteral("example.test"));
+}
+
+QString ToolWindow::sampleList() const {
+  return m_temp.filePath(QStringLiteral("sandbox/Users_list.csv"));
+}
+
+void activate(QWidget* window) {
+  window->show();
+  window->activateWindow();
+  QApplication::setActiveWindow(window);
+  for (int i = 0; i < 100 && QApplication::activeWindow() != window; ++i)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
 void settle(int ms) {

@@ -27,10 +27,11 @@ class QuietPrompter : public Prompter {
 };
 
 // A fresh sandbox in a temporary folder (also the current directory, so the
-// run log lands there) and the main window on it with its dialogs plugged in.
+// run log lands there) and the main window on it with its dialogs plugged in;
+// they ask through prompter when one is given, else through a QuietPrompter.
 class ToolWindow {
  public:
-  ToolWindow();
+  explicit ToolWindow(Prompter* prompter = nullptr);
   ~ToolWindow();
 
   bool ok() const { return m_window != nullptr; }
@@ -44,6 +45,8 @@ class ToolWindow {
   // Writes a user list of persons numbered 0 to count - 1 in the given
   // number of departments and duties, and sets the controls a run needs.
   void prepareRun(int count, int departments, int duties);
+  // The sandbox's own sample list.
+  QString sampleList() const;
 
  private:
   QTemporaryDir m_temp;
@@ -56,5 +59,7 @@ class ToolWindow {
 
 // Lets queued events and timers run for ms milliseconds.
 void settle(int ms = 150);
+// Shows window and makes it the active one, as a click on it would.
+void activate(QWidget* window);
 
 }  // namespace quill::tools

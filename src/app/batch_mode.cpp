@@ -1,6 +1,5 @@
 #include "app/batch_mode.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <cstdio>
@@ -11,6 +10,7 @@
 #include "app/command_line.h"
 #include "app/dry_run_report.h"
 #include "app/password_files.h"
+#include "app/recorded_runs.h"
 #include "core/backends.h"
 #include "core/run_options.h"
 #include "engine/run_driver.h"
@@ -41,30 +41,6 @@ void printError(const QString& text) {
   std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
 }
 
-const char* outcomeName(RunOutcome outcome) {
-  switch (outcome) {
-    case RunOutcome::Success:
-      return "success";
-    case RunOutcome::Warnings:
-      return "warnings";
-    case RunOutcome::Errors:
-      return "errors";
-    case RunOutcome::EndedEarly:
-    case RunOutcome::AlreadyRunning:
-      break;
-  }
-  return "ended early";
-}
-
-// The record of an undo of recordPath: beside it, ".undo" before ".jsonl".
-QString undoRecordPath(const QString& recordPath) {
-  const QString stem =
-      recordPath.chopped(QStringLiteral(".jsonl").size()) + QStringLiteral(".undo");
-  QString path = stem + QStringLiteral(".jsonl");
-  for (int n = 2; QFileInfo::exists(path); ++n) path = stem + QStringLiteral("-%1.jsonl").arg(n);
-  return path;
-}
-
 }  // namespace
 
 int runBatch(const CommandLine& commandLine, Backends& backends, InitialPasswords passwords) {
@@ -89,9 +65,8 @@ int runBatch(const CommandLine& commandLine, Backends& backends, InitialPassword
   BatchHost host(options, commandLine.answerYes, stdout, stderr);
   if (dryRun) host.setLineObserver([&report](const QString& line) { report.takeLine(line); });
   // Every real run (and undo) leaves a record that a machine can read.
-  RunRecord record;
   const QString records = RunRecord::folderIn(QDir::currentPath());
-  QString error;
+  const auto warn = [](const QString& why) { printError(why); };
   int status = kExitSuccess;
   if (!commandLine.undoRecord.isEmpty()) {
     const QString recordPath = commandLine.undoRecord == u"last"
@@ -101,41 +76,15 @@ int runBatch(const CommandLine& commandLine, Backends& backends, InitialPassword
       printError(QStringLiteral("there is no run record in %1 to undo").arg(records));
       return kExitEarlyEnd;
     }
-    RecordedRun recorded;
-    if (!dryRun && readRunRecord(recordPath, &recorded, &error) &&
-        !record.openAt(
-            undoRecordPath(recordPath),
-            {{QStringLiteral("record"), QStringLiteral("undo")},
-             {QStringLiteral("undoes"), recordPath},
-             {QStringLiteral("start"), QDateTime::currentDateTime().toString(Qt::ISODate)},
-             {QStringLiteral("backend"), backends.describe()}},
-            &error)) {
-      printError(error);
-    }
-    const RunOutcome outcome = UndoRun(state.platform, host, state.runLog, recordPath,
-                                       record.isOpen() ? &record : nullptr);
-    record.close({{QStringLiteral("ended"), QLatin1String(outcomeName(outcome))}});
-    status = exitStatusOf(outcome);
+    status = exitStatusOf(undoWithRecord(state.platform, host, state.runLog, recordPath,
+                                         backends.describe(), dryRun.has_value(), warn));
+  } else if (dryRun) {
+    RunDriver driver(state.platform, host, state.runLog, state.patterns);
+    status = exitStatusOf(driver.cmd_GO_Click());
   } else {
-    std::optional<RecordingPlatform> recording;
-    if (!dryRun) {
-      const RunRecord::Header header{QStringLiteral("run"), backends.describe(), options.txt_Domain,
-                                     QString()};
-      if (record.open(records, header, options, state.patterns, &error)) {
-        recording.emplace(state.platform, record);
-      } else {
-        printError(error + QStringLiteral("; the run goes on without its record"));
-      }
-    }
-    RunDriver driver(recording ? recording->platform() : state.platform, host, state.runLog,
-                     state.patterns);
-    const RunOutcome outcome = driver.cmd_GO_Click();
-    const RunCounters& counters = driver.lastCounters();
-    record.close({{QStringLiteral("ended"), QLatin1String(outcomeName(outcome))},
-                  {QStringLiteral("usersProcessed"), counters.UsersProcessed},
-                  {QStringLiteral("errorsOccurred"), counters.ErrorsOccurred},
-                  {QStringLiteral("warningsOccurred"), counters.WarningsOccurred}});
-    status = exitStatusOf(outcome);
+    status = exitStatusOf(
+        runWithRecord(state.platform, host, state.runLog, state.patterns, backends.describe(), warn)
+            .outcome);
   }
   host.wipePasswords();
   if (dryRun) {
@@ -145,6 +94,7 @@ int runBatch(const CommandLine& commandLine, Backends& backends, InitialPassword
   }
 
   // Whatever the run made stays made: the sandbox is saved however it ended.
+  QString error;
   if (!backends.save(&error)) {
     printError(error);
     if (status == kExitSuccess || status == kExitWarnings) status = kExitErrors;

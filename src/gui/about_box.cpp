@@ -27,8 +27,8 @@ FrmEE::FrmEE(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("About Quillstead - Version 1.0"));
   setModal(false);
 
-  auto* picIcon = namedLabel(this, "picIcon", QString());
-  picIcon->setPixmap(drawLogo(64));
+  auto* picIcon = new LogoLabel(64, this);
+  picIcon->setObjectName(QStringLiteral("picIcon"));
   picIcon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
   auto* lblTitle = namedLabel(this, "lblTitle", QStringLiteral("Quillstead"));
   QFont titleFont = lblTitle->font();

@@ -1,5 +1,6 @@
 // The browse buttons of the main window and the openers of the dialogs that
 // other pieces of the program provide.
+#include <QFileInfo>
 #include <QLineEdit>
 
 #include "core/path_exists.h"
@@ -16,7 +17,12 @@ const char* const kChooserTitle = "Choose a file";
 
 // Cancelling the chooser empties the box, as the chooser gives the empty text.
 void MainWindow::cmd_Browse4CSV_Click() {
-  m_ui.txt_CSVFile->setText(m_prompter.browseForFolder(this, QString::fromLatin1(kChooserTitle)));
+  // The chooser opens beside the current list, where the next one most
+  // likely is.
+  const QFileInfo current(m_ui.txt_CSVFile->text());
+  const QString folder = current.isDir() ? current.absoluteFilePath() : current.absolutePath();
+  m_ui.txt_CSVFile->setText(
+      m_prompter.browseForFile(this, QString::fromLatin1(kChooserTitle), folder));
 }
 
 void MainWindow::cmd_Browse4FullFS_Click() {

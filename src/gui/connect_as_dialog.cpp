@@ -13,6 +13,11 @@
 
 namespace quill {
 
+void maskWithStars(QLineEdit* box) {
+  box->setEchoMode(QLineEdit::Password);
+  box->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+}
+
 ConnectAsDialog::ConnectAsDialog(const ConnectAsCredentials& previous, QWidget* parent)
     : QDialog(parent) {
   setObjectName(QStringLiteral("frm_ConnectAs"));
@@ -25,7 +30,7 @@ ConnectAsDialog::ConnectAsDialog(const ConnectAsCredentials& previous, QWidget* 
   m_domain->setObjectName(QStringLiteral("txt_Domain"));
   m_password = new QLineEdit(this);
   m_password->setObjectName(QStringLiteral("txt_Password"));
-  m_password->setEchoMode(QLineEdit::Password);
+  maskWithStars(m_password);
   m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
 
   auto* intro =

@@ -12,6 +12,9 @@ namespace quill {
 
 class Prompter;
 
+// Makes box a password box that masks with "*", whatever the style would draw.
+void maskWithStars(QLineEdit* box);
+
 // The "Connect as" dialog: who the program connects to the domain and the
 // file servers as, when it was started without credentials. A user and a
 // domain box and a masked password box; OK is enabled once a user is typed.

@@ -1,5 +1,6 @@
 #include "gui/context_help.h"
 
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QEnterEvent>
 #include <QEvent>
@@ -46,13 +47,29 @@ void ContextHelp::copyOnFocusOut(QLineEdit* from, QLineEdit* to) {
 bool ContextHelp::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::FocusIn:
-      if (QLineEdit* box = m_selectOnFocus.value(watched)) box->selectAll();
+      if (QLineEdit* box = m_selectOnFocus.value(watched)) {
+        box->selectAll();
+        // The click that brought the focus would place the cursor and drop
+        // the selection: it has done its work once the box has the focus.
+        if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) {
+          m_clickFocused.insert(watched);
+        }
+      }
       return false;
-    case QEvent::FocusOut:
-      if (QLineEdit* to = m_copyTargets.value(watched)) {
+    case QEvent::MouseButtonPress:
+      if (m_clickFocused.remove(watched)) return true;
+      break;
+    case QEvent::FocusOut: {
+      m_clickFocused.remove(watched);
+      // Only when the focus goes to another control of the same window: not
+      // when the window loses activation or a menu opens over the box.
+      QLineEdit* to = m_copyTargets.value(watched);
+      const QWidget* next = QApplication::focusWidget();
+      if (to && next && next != watched && next->window() == to->window()) {
         to->setText(static_cast<QLineEdit*>(watched)->text());
       }
       return false;
+    }
     default:
       break;
   }

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <functional>
 
@@ -29,9 +30,11 @@ class ContextHelp : public QObject {
   // drop onto it when drops is true, empties the help box.
   void clearOverFreeArea(QWidget* frame, bool drops);
 
-  // box selects its whole text when it gets the focus.
+  // box selects its whole text when it gets the focus, by the keyboard or by
+  // a click (which then leaves the selection as it is).
   void selectAllOnFocus(QLineEdit* box);
-  // from's text replaces to's when from loses the focus.
+  // from's text replaces to's when the focus moves from it to another
+  // control of the window.
   void copyOnFocusOut(QLineEdit* from, QLineEdit* to);
 
  protected:
@@ -48,6 +51,7 @@ class ContextHelp : public QObject {
   QHash<QObject*, Handler> m_handlers;
   QHash<QObject*, QLineEdit*> m_selectOnFocus;
   QHash<QObject*, QLineEdit*> m_copyTargets;
+  QSet<QObject*> m_clickFocused;  // boxes whose next press is the focusing click
 };
 
 }  // namespace quill

@@ -1,48 +1,65 @@
 #include "gui/logo.h"
 
-#include <QLinearGradient>
+#include <QIconEngine>
 #include <QPainter>
-#include <QPainterPath>
+#include <QSvgRenderer>
+#include <memory>
 
 namespace quill {
 
-QPixmap drawLogo(int size) {
-  QPixmap pixmap(size, size);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.scale(size / 64.0, size / 64.0);
+namespace {
 
-  // Badge.
-  QLinearGradient badge(0, 0, 0, 64);
-  badge.setColorAt(0, QColor(40, 90, 200));
-  badge.setColorAt(1, QColor(15, 45, 120));
-  p.setPen(QPen(QColor(10, 30, 80), 1.5));
-  p.setBrush(badge);
-  p.drawRoundedRect(QRectF(2, 2, 60, 60), 10, 10);
+class VectorIconEngine : public QIconEngine {
+ public:
+  VectorIconEngine(std::function<void(QPainter&)> draw, int grid)
+      : m_draw(std::move(draw)), m_grid(grid) {}
 
-  // A tree of three nodes: the domain and two containers.
-  p.setPen(QPen(QColor(230, 236, 250), 2.5, Qt::SolidLine, Qt::RoundCap));
-  p.drawLine(QPointF(16, 20), QPointF(16, 46));
-  p.drawLine(QPointF(16, 32), QPointF(26, 32));
-  p.drawLine(QPointF(16, 46), QPointF(26, 46));
-  p.setPen(Qt::NoPen);
-  p.setBrush(QColor(250, 200, 60));
-  p.drawRect(QRectF(10, 12, 12, 9));
-  p.drawRect(QRectF(26, 28, 11, 8));
-  p.drawRect(QRectF(26, 42, 11, 8));
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setRenderHint(QPainter::SmoothPixmapTransform);
+    if (mode == QIcon::Disabled) painter->setOpacity(0.4);
+    painter->translate(rect.topLeft());
+    painter->scale(rect.width() / double(m_grid), rect.height() / double(m_grid));
+    m_draw(*painter);
+    painter->restore();
+  }
 
-  // The quill.
-  QPainterPath feather;
-  feather.moveTo(56, 6);
-  feather.cubicTo(44, 8, 34, 22, 32, 40);
-  feather.cubicTo(40, 34, 52, 24, 56, 6);
-  p.setBrush(QColor(255, 255, 255, 235));
-  p.setPen(QPen(QColor(200, 210, 235), 1));
-  p.drawPath(feather);
-  p.setPen(QPen(QColor(255, 255, 255), 1.5, Qt::SolidLine, Qt::RoundCap));
-  p.drawLine(QPointF(33, 39), QPointF(28, 52));
-  return pixmap;
+  // Asked for in device pixels (size times the screen's scale): drawn there.
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    paint(&painter, QRect(QPoint(), size), mode, state);
+    painter.end();
+    return QPixmap::fromImage(image);
+  }
+
+  QIconEngine* clone() const override { return new VectorIconEngine(m_draw, m_grid); }
+
+ private:
+  std::function<void(QPainter&)> m_draw;
+  int m_grid;
+};
+
+}  // namespace
+
+QIcon vectorIcon(std::function<void(QPainter&)> draw, int grid) {
+  return QIcon(new VectorIconEngine(std::move(draw), grid));
+}
+
+QIcon logoIcon() {
+  auto svg = std::make_shared<QSvgRenderer>(QStringLiteral(":/quillstead/quillstead.svg"));
+  return vectorIcon([svg](QPainter& p) { svg->render(&p, QRectF(0, 0, 64, 64)); }, 64);
+}
+
+LogoLabel::LogoLabel(int size, QWidget* parent) : QLabel(parent), m_logo(logoIcon()) {
+  setFixedSize(size, size);
+}
+
+void LogoLabel::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  m_logo.paint(&p, contentsRect());
 }
 
 }  // namespace quill

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "app/recorded_runs.h"
 #include "engine/run_log.h"
 #include "gui/about_box.h"
 #include "gui/context_help.h"
@@ -25,11 +26,7 @@
 namespace quill {
 
 MainWindow::MainWindow(Platform platform, AppState& state, Prompter& prompter, QWidget* parent)
-    : QWidget(parent),
-      m_platform(platform),
-      m_state(state),
-      m_prompter(prompter),
-      m_driver(platform, *this, state.runLog, state.patterns) {
+    : QWidget(parent), m_platform(platform), m_state(state), m_prompter(prompter) {
   setObjectName(QStringLiteral("frm_Main"));
   setWindowTitle(QStringLiteral("Quillstead - Version 1.0"));
   buildControls();
@@ -49,6 +46,16 @@ void MainWindow::connectHandlers() {
     connect(box, &QCheckBox::clicked, this, [this, box] { runRuleOf(box); });
   }
   connect(c.cmd_GO, &QPushButton::clicked, this, &MainWindow::cmd_GO_Click);
+  connect(c.cmd_DryRun, &QPushButton::clicked, this, &MainWindow::cmd_DryRun_Click);
+  connect(c.cmd_Runs, &QPushButton::clicked, this, &MainWindow::cmd_Runs_Click);
+  // The OU boxes show the leaf, where a path begins, and the whole path on
+  // the pointer.
+  for (QLineEdit* box : {c.txt_DepartmentOU, c.txt_GroupsOU, c.txt_UsersOU}) {
+    connect(box, &QLineEdit::textChanged, box, [box](const QString& path) {
+      box->setCursorPosition(0);
+      box->setToolTip(path);
+    });
+  }
   connect(c.txt_Domain, &QLineEdit::textChanged, this, [this](const QString& text) {
     if (m_domainChanged) m_domainChanged(text);
   });
@@ -107,6 +114,47 @@ void MainWindow::connectHandlers() {
         static_cast<QObject*>(c.cmd_PreviewOU), static_cast<QObject*>(c.cmd_PreviewGrp),
         static_cast<QObject*>(c.cmd_PreviewFS)}) {
     watched->installEventFilter(this);
+  }
+  // Tab walks the controls as they stand, top to bottom, left to right.
+  QWidget* previous = nullptr;
+  for (QWidget* w : std::initializer_list<QWidget*>{c.txt_Domain,
+                                                    c.txt_CSVFile,
+                                                    c.cmd_Browse4CSV,
+                                                    c.chk_CreateFullTree,
+                                                    c.chk_CreateOUs,
+                                                    c.txt_DepartmentOU,
+                                                    c.cmd_UsersOUBrowse,
+                                                    c.chk_CreateDep,
+                                                    c.chk_CreateDuty,
+                                                    c.txt_GroupsOU,
+                                                    c.cmd_GroupsOUBrowse,
+                                                    c.chk_CreateUsers,
+                                                    c.cmd_userNamePat,
+                                                    c.chk_UsersOnSpecificOU,
+                                                    c.txt_UsersOU,
+                                                    c.cmd_Browse4UsersOU,
+                                                    c.txt_Password[0],
+                                                    c.txt_Password[1],
+                                                    c.chk_EmailDomain,
+                                                    c.txt_EmailDomain,
+                                                    c.txt_DirRoot,
+                                                    c.cmd_Browse4FullFS,
+                                                    c.chk_PubDirSingle,
+                                                    c.chk_PubDirDep,
+                                                    c.chk_PrivDir,
+                                                    c.opt_PrivateDirsLocation[0],
+                                                    c.opt_PrivateDirsLocation[1],
+                                                    c.chk_HiddenShares,
+                                                    c.txt_help,
+                                                    c.cmd_PreviewOU,
+                                                    c.cmd_PreviewGrp,
+                                                    c.cmd_PreviewFS,
+                                                    c.cmd_Runs,
+                                                    c.Command2,
+                                                    c.cmd_DryRun,
+                                                    c.cmd_GO}) {
+    if (previous) setTabOrder(previous, w);
+    previous = w;
   }
 }
 
@@ -177,13 +225,22 @@ MsgAnswer MainWindow::ask(const QString& text, MsgButtons buttons, MsgIcon icon)
 
 void MainWindow::setStatus(const QString& text) { setStatusText(text, Qt::black); }
 
-void MainWindow::setHelp(const QString& text) { m_ui.txt_help->setPlainText(text); }
+void MainWindow::setHelp(const QString& text) {
+  m_ui.txt_help->setPlainText(text);
+  if (m_lineSink) m_lineSink(text);
+}
+
+MsgAnswer MainWindow::askOpenLog(const QString& text) {
+  // A dry run wrote no log to show.
+  return m_dryRunning ? MsgAnswer::No : RunHost::askOpenLog(text);
+}
 
 void MainWindow::setBusy(bool busy) {
   if (busy == m_busy) return;
   m_busy = busy;
   if (busy) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The busy pointer: working, but every option stays usable.
+    QApplication::setOverrideCursor(Qt::BusyCursor);
   } else {
     QApplication::restoreOverrideCursor();
   }
@@ -202,11 +259,20 @@ void MainWindow::progress(qint64 bytesRead, qint64 totalBytes) {
 void MainWindow::openLog(const QString& path) { m_prompter.openLog(path); }
 
 void MainWindow::cmd_GO_Click() {
-  // A GO during a run is refused by the driver; the run's own progress stays.
-  if (!m_driver.isRunning()) m_ui.prg_ListRead->setValue(0);
-  if (m_driver.cmd_GO_Click() == RunOutcome::AlreadyRunning) return;
-  if (!m_driver.DomainFqdn().isNull()) m_state.DomainFqdn = m_driver.DomainFqdn();
+  // A GO during a run starts nothing; the run's own progress stays.
+  if (m_running) return;
+  m_ui.prg_ListRead->setValue(0);
+  m_running = true;
+  const RecordedGo go =
+      runWithRecord(m_platform, *this, m_state.runLog, m_state.patterns, m_backend,
+                    [this](const QString& why) { ask(why, MsgButtons::Ok, MsgIcon::Critical); });
+  m_running = false;
+  if (!go.domainFqdn.isNull()) m_state.DomainFqdn = go.domainFqdn;
   saveBackends();
+  closeIfAsked();
+}
+
+void MainWindow::closeIfAsked() {
   if (m_closeRequested) {
     m_closeRequested = false;
     close();
@@ -230,7 +296,7 @@ void MainWindow::saveBackends() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (m_driver.isRunning()) {
+  if (m_running) {
     // A run is not cut off in the middle of a person: it stops after the
     // current one (stopRequested), writes its summary, the backends are
     // saved, and then the window closes (cmd_GO_Click).

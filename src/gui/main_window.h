@@ -8,7 +8,6 @@
 
 #include "app/app_state.h"
 #include "core/run_host.h"
-#include "engine/run_driver.h"
 
 class QCheckBox;
 class QGridLayout;
@@ -21,14 +20,18 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QTimer;
 
 namespace quill {
 
 class ContextHelp;
+class DryRunWindow;
 class FrmEE;
 class FrmPic;
+class HelpBox;
 class Prompter;
+class RunsWindow;
 
 // The controls of the main window. Each carries its name as the Qt object
 // name too. The control arrays txt_Password and opt_PrivateDirsLocation are
@@ -82,6 +85,8 @@ struct MainWindowControls {
   QPushButton* cmd_PreviewFS = nullptr;
   QPushButton* Command2 = nullptr;
   QPushButton* cmd_GO = nullptr;
+  QPushButton* cmd_Runs = nullptr;    // beside "Open log": the runs window
+  QPushButton* cmd_DryRun = nullptr;  // beside "Go !": the same run, changing nothing
 
   QTimer* Timer1 = nullptr;
 };
@@ -105,6 +110,9 @@ class MainWindow : public QWidget, public RunHost {
   // local state is written back; false with a reason when that failed.
   void setSaveHandler(std::function<bool(QString* error)> save) { m_save = std::move(save); }
 
+  // Where runs go, as the run records name it ("sandbox /x", "dc1.x.y").
+  void setBackendDescription(const QString& backend) { m_backend = backend; }
+
   // Told the domain box's text now and whenever it changes, so the backends
   // know which server name stands for the domain.
   void setDomainHandler(std::function<void(const QString& domain)> handler);
@@ -126,16 +134,24 @@ class MainWindow : public QWidget, public RunHost {
   // The windows the main window opened; null until first use.
   FrmEE* aboutBox() const { return m_frmEE; }
   FrmPic* previewWindow() const { return m_frmPic; }
+  DryRunWindow* dryRunWindow() const { return m_dryRunWindow; }
+  RunsWindow* runsWindow() const { return m_runsWindow; }
   QWidget* ouBrowser() const { return m_frmBrowse4OU; }
   QWidget* userNameDialog() const { return m_frmUserName; }
 
-  bool isRunActive() const { return m_driver.isRunning(); }
+  bool isRunActive() const { return m_running; }
+
+  // Sizes the window for a screen whose free area is available: as large as
+  // it wants to be, less where the screen is smaller, the help box giving
+  // way first and then the options, which scroll. Done on the first show.
+  void fitToScreen(const QRect& available);
 
   // RunHost
   RunOptions options() override;
   MsgAnswer ask(const QString& text, MsgButtons buttons, MsgIcon icon) override;
   void setStatus(const QString& text) override;
   void setHelp(const QString& text) override;
+  MsgAnswer askOpenLog(const QString& text) override;
   void setBusy(bool busy) override;
   void yield() override;
   void writeBackDirRoot(const QString& root) override;
@@ -148,6 +164,12 @@ class MainWindow : public QWidget, public RunHost {
   // Handlers, named control + "_" + event.
   void cmd_GO_Click();
   void Command2_Click();
+  // The same run as GO over views that keep every change in memory, then
+  // its report.
+  void cmd_DryRun_Click();
+  void cmd_Runs_Click();
+  // Takes back the run of a record once the user has seen what that does.
+  void undoRun(const QString& recordPath);
   void Timer1_Timer();
   void cmd_Browse4CSV_Click();
   void cmd_Browse4FullFS_Click();
@@ -171,13 +193,16 @@ class MainWindow : public QWidget, public RunHost {
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void setVisible(bool visible) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void buildControls();
   // The pieces of the window, top to bottom; each fills its controls into m_ui.
   QHBoxLayout* buildTopRow();
-  QGridLayout* buildDirectoryFrame();
-  QGridLayout* buildFolderFrame();
+  QGridLayout* buildDirectoryFrame(QWidget* parent);
+  QGridLayout* buildFolderFrame(QWidget* parent);
   // One caption column for both frames, so their boxes line up.
   void alignCaptions(QGridLayout* directoryGrid, QGridLayout* folderGrid);
   QHBoxLayout* buildBottom();
@@ -192,6 +217,11 @@ class MainWindow : public QWidget, public RunHost {
   void BrowseForOU(OuBox target);
   void Form_Unload();
   void saveBackends();
+  // The help box's share of height: what the rest leaves, up to what the
+  // longest help text needs.
+  void shareHeight(int height);
+  // After a run, a dry run or an undo: a close asked for during it happens now.
+  void closeIfAsked();
 
   void setStatusText(const QString& text, const QColor& colour);
   void showCredit();
@@ -203,8 +233,11 @@ class MainWindow : public QWidget, public RunHost {
   Platform m_platform;
   AppState& m_state;
   Prompter& m_prompter;
-  RunDriver m_driver;
   MainWindowControls m_ui;
+  QScrollArea* m_options = nullptr;
+  HelpBox* m_helpBox = nullptr;
+  int m_helpFull = 0;  // the help box's height for the longest help text
+  bool m_fitted = false;
   ContextHelp* m_help = nullptr;
 
   std::function<bool(QString*)> m_save;
@@ -215,10 +248,17 @@ class MainWindow : public QWidget, public RunHost {
   QPointer<QWidget> m_frmUserName;
   FrmEE* m_frmEE = nullptr;
   FrmPic* m_frmPic = nullptr;
+  DryRunWindow* m_dryRunWindow = nullptr;
+  RunsWindow* m_runsWindow = nullptr;
+  QString m_backend;
 
   QString m_aboutKeys;  // AboutKeys: "", "W", "Wh" or "Who"
   bool m_busy = false;
+  bool m_running = false;         // a run, a dry run or an undo
+  bool m_dryRunning = false;      // a dry run: nothing is written, the log is not offered
   bool m_closeRequested = false;  // the window was closed during a run
+  // Every line a dry run shows goes here too; an undo counts them for the bar.
+  std::function<void(const QString&)> m_lineSink;
 };
 
 }  // namespace quill

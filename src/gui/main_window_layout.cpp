@@ -10,10 +10,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "gui/connect_as_dialog.h"
+#include "gui/help_texts.h"
 #include "gui/logo.h"
 #include "gui/main_window.h"
 
@@ -60,26 +64,77 @@ void makeLeader(QWidget* widget) {
   widget->setSizePolicy(QSizePolicy::Ignored, widget->sizePolicy().verticalPolicy());
 }
 
-// A hidden control keeps its place, so rows do not jump when rules hide and
-// show them.
-void keepPlaceWhenHidden(std::initializer_list<QWidget*> widgets) {
-  for (QWidget* w : widgets) {
-    QSizePolicy policy = w->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    w->setSizePolicy(policy);
-  }
-}
-
 }  // namespace
+
+// The options: as tall as they need where the screen allows, scrolling where
+// it does not, never wider than the window.
+class OptionsArea : public QScrollArea {
+ public:
+  explicit OptionsArea(QWidget* parent) : QScrollArea(parent) {
+    setObjectName(QStringLiteral("scr_Options"));
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  }
+  QSize sizeHint() const override {
+    return widget()->sizeHint() + QSize(verticalScrollBar()->sizeHint().width(), 0);
+  }
+  // A row shown or hidden in the frames changes what the options want.
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == widget() && event->type() == QEvent::LayoutRequest) updateGeometry();
+    return QScrollArea::eventFilter(watched, event);
+  }
+  QSize minimumSizeHint() const override {
+    const QSize content = widget()->minimumSizeHint();
+    return {content.width() + verticalScrollBar()->sizeHint().width(),
+            std::min(content.height(), 4 * fontMetrics().height())};
+  }
+};
+
+// The help box: a few lines at least, and where the screen allows as tall as
+// the longest help text needs (setWanted).
+class HelpBox : public QPlainTextEdit {
+ public:
+  explicit HelpBox(QWidget* parent) : QPlainTextEdit(parent) {}
+  // The layouts above learn the new height at once (sizeHint is asked
+  // right after).
+  void setWanted(int height) {
+    m_wanted = height;
+    updateGeometry();
+    window()->layout()->activate();
+  }
+  QSize minimumSizeHint() const override {
+    return {QPlainTextEdit::minimumSizeHint().width(), linesHigh(3)};
+  }
+  QSize sizeHint() const override {
+    return {QPlainTextEdit::sizeHint().width(), std::max(m_wanted, linesHigh(3))};
+  }
+  int linesHigh(int lines) const {
+    return lines * fontMetrics().lineSpacing() +
+           2 * (frameWidth() + int(document()->documentMargin())) + 2;
+  }
+
+ private:
+  int m_wanted = 0;
+};
 
 void MainWindow::buildControls() {
   auto* outer = new QVBoxLayout(this);
   outer->addLayout(buildTopRow());
-  QGridLayout* directoryGrid = buildDirectoryFrame();
-  outer->addWidget(m_ui.Frame1);
-  QGridLayout* folderGrid = buildFolderFrame();
-  outer->addWidget(m_ui.Frame2);
+  // The frames scroll when the screen is too small for them, so the
+  // commands, the status line and the bar below stay in sight.
+  m_options = new OptionsArea(this);
+  auto* frames = new QWidget(m_options);
+  auto* column = new QVBoxLayout(frames);
+  column->setContentsMargins(0, 0, 0, 0);
+  QGridLayout* directoryGrid = buildDirectoryFrame(frames);
+  column->addWidget(m_ui.Frame1);
+  QGridLayout* folderGrid = buildFolderFrame(frames);
+  column->addWidget(m_ui.Frame2);
+  column->addStretch(1);
   alignCaptions(directoryGrid, folderGrid);
+  m_options->setWidget(frames);
+  outer->addWidget(m_options);
   outer->addLayout(buildBottom(), 1);
 
   m_ui.Timer1 = named(new QTimer(this), "Timer1");
@@ -106,20 +161,21 @@ QHBoxLayout* MainWindow::buildTopRow() {
   return top;
 }
 
-QGridLayout* MainWindow::buildDirectoryFrame() {
+QGridLayout* MainWindow::buildDirectoryFrame(QWidget* parent) {
   MainWindowControls& c = m_ui;
   // Frame1: the directory options. Column 0 holds the captions, column 1
   // the boxes and column 2 their browse buttons.
-  c.Frame1 = named(new QGroupBox(QStringLiteral(" Active Directory Options "), this), "Frame1");
+  c.Frame1 = named(new QGroupBox(QStringLiteral(" Active Directory Options "), parent), "Frame1");
   QWidget* f1 = c.Frame1;
   auto* g1 = new QGridLayout(f1);
-  c.chk_CreateFullTree = checkBox(f1, "chk_CreateFullTree", QStringLiteral("Create Full Tree"));
+  g1->setVerticalSpacing(3);
+  c.chk_CreateFullTree = checkBox(f1, "chk_CreateFullTree", QStringLiteral("Create Full &Tree"));
   c.chk_CreateOUs = checkBox(f1, "chk_CreateOUs",
-                             QStringLiteral("Create Department OU's at the following location "));
+                             QStringLiteral("Create Department &OU's at the following location "));
   c.txt_DepartmentOU = textBox(f1, "txt_DepartmentOU", true);
   c.cmd_UsersOUBrowse = browseButton(f1, "cmd_UsersOUBrowse");
-  c.chk_CreateDep = checkBox(f1, "chk_CreateDep", QStringLiteral("Create Departments Groups"));
-  c.chk_CreateDuty = checkBox(f1, "chk_CreateDuty", QStringLiteral("Create duty Groups"));
+  c.chk_CreateDep = checkBox(f1, "chk_CreateDep", QStringLiteral("Create Depart&ments Groups"));
+  c.chk_CreateDuty = checkBox(f1, "chk_CreateDuty", QStringLiteral("Create &duty Groups"));
   c.Label5 = label(f1, "Label5", QStringLiteral("}"));
   QFont brace = c.Label5->font();
   brace.setPixelSize(2 * c.chk_CreateDep->sizeHint().height());
@@ -128,21 +184,21 @@ QGridLayout* MainWindow::buildDirectoryFrame() {
   c.Label3 = label(f1, "Label3", QStringLiteral("....................Groups' OU:"));
   c.txt_GroupsOU = textBox(f1, "txt_GroupsOU", true);
   c.cmd_GroupsOUBrowse = browseButton(f1, "cmd_GroupsOUBrowse");
-  c.chk_CreateUsers = checkBox(f1, "chk_CreateUsers", QStringLiteral("Create users"));
+  c.chk_CreateUsers = checkBox(f1, "chk_CreateUsers", QStringLiteral("Create &users"));
   c.cmd_userNamePat =
-      named(new QPushButton(QStringLiteral("UserName pattern..."), f1), "cmd_userNamePat");
+      named(new QPushButton(QStringLiteral("UserName &pattern..."), f1), "cmd_userNamePat");
   c.chk_UsersOnSpecificOU =
-      checkBox(f1, "chk_UsersOnSpecificOU", withLeader("Flat on the following OU", 45));
+      checkBox(f1, "chk_UsersOnSpecificOU", withLeader("Fl&at on the following OU", 45));
   c.txt_UsersOU = textBox(f1, "txt_UsersOU", true);
   c.cmd_Browse4UsersOU = browseButton(f1, "cmd_Browse4UsersOU");
   c.Label2 = label(f1, "Label2", withLeader("Initial passowrd", 65));
   c.Label4 = label(f1, "Label4", withLeader("Confirm Password", 61));
   for (int i = 0; i < 2; ++i) {
     QLineEdit* box = textBox(f1, i == 0 ? "txt_Password_0" : "txt_Password_1");
-    box->setEchoMode(QLineEdit::Password);
+    maskWithStars(box);
     c.txt_Password[static_cast<size_t>(i)] = box;
   }
-  c.chk_EmailDomain = checkBox(f1, "chk_EmailDomain", QStringLiteral("Email domain:"));
+  c.chk_EmailDomain = checkBox(f1, "chk_EmailDomain", QStringLiteral("&Email domain:"));
   c.txt_EmailDomain = textBox(f1, "txt_EmailDomain");
 
   auto* groupsBlock = new QGridLayout;
@@ -177,30 +233,31 @@ QGridLayout* MainWindow::buildDirectoryFrame() {
   return g1;
 }
 
-QGridLayout* MainWindow::buildFolderFrame() {
+QGridLayout* MainWindow::buildFolderFrame(QWidget* parent) {
   MainWindowControls& c = m_ui;
   // Frame2: the folder options.
-  c.Frame2 = named(new QGroupBox(QStringLiteral(" Directories Tree "), this), "Frame2");
+  c.Frame2 = named(new QGroupBox(QStringLiteral(" Directories Tree "), parent), "Frame2");
   QWidget* f2 = c.Frame2;
   auto* g2 = new QGridLayout(f2);
+  g2->setVerticalSpacing(3);
   c.Label7 = label(f2, "Label7", withLeader("Private/Public directories root path", 49));
   c.txt_DirRoot = textBox(f2, "txt_DirRoot");
   c.cmd_Browse4FullFS = browseButton(f2, "cmd_Browse4FullFS");
   c.chk_PubDirSingle = checkBox(f2, "chk_PubDirSingle",
-                                QStringLiteral("Single Public directory shared among all users "));
+                                QStringLiteral("&Single Public directory shared among all users "));
   c.chk_PubDirDep = checkBox(f2, "chk_PubDirDep",
-                             QStringLiteral("A seperate public directory for each department"));
+                             QStringLiteral("A seperate pu&blic directory for each department"));
   c.chk_PrivDir =
-      checkBox(f2, "chk_PrivDir", QStringLiteral("Create private directories container:"));
+      checkBox(f2, "chk_PrivDir", QStringLiteral("Create private directories &container:"));
   c.opt_PrivateDirsLocation[0] =
-      named(new QRadioButton(QStringLiteral("Cental location for all private folders"), f2),
+      named(new QRadioButton(QStringLiteral("Cental location for all private &folders"), f2),
             "opt_PrivateDirsLocation_0");
   c.opt_PrivateDirsLocation[1] =
       named(new QRadioButton(
-                QStringLiteral("Different private directory container for each department"), f2),
+                QStringLiteral("Different pri&vate directory container for each department"), f2),
             "opt_PrivateDirsLocation_1");
   c.chk_HiddenShares =
-      checkBox(f2, "chk_HiddenShares", QStringLiteral("Create hidden share (share$)"));
+      checkBox(f2, "chk_HiddenShares", QStringLiteral("Create &hidden share (share$)"));
   g2->addWidget(c.Label7, 0, 0);
   g2->addWidget(c.txt_DirRoot, 0, 1);
   g2->addWidget(c.cmd_Browse4FullFS, 0, 2);
@@ -233,12 +290,12 @@ void MainWindow::alignCaptions(QGridLayout* g1, QGridLayout* g2) {
                 c.chk_CreateFullTree->sizeHint().width()});
   g1->setColumnMinimumWidth(0, captionWidth);
   g2->setColumnMinimumWidth(0, captionWidth);
-
-  keepPlaceWhenHidden({c.txt_DepartmentOU, c.cmd_UsersOUBrowse, c.Label3, c.Label5, c.txt_GroupsOU,
-                       c.cmd_GroupsOUBrowse, c.cmd_userNamePat, c.chk_UsersOnSpecificOU,
-                       c.txt_UsersOU, c.cmd_Browse4UsersOU, c.Label2, c.Label4, c.txt_Password[0],
-                       c.txt_Password[1], c.chk_EmailDomain, c.txt_EmailDomain, c.txt_DirRoot,
-                       c.cmd_Browse4FullFS, c.chk_HiddenShares});
+  // A row whose controls the rules hide gives its height back; the columns
+  // keep their widths, so nothing moves sideways.
+  for (QGridLayout* grid : {g1, g2}) {
+    grid->setColumnMinimumWidth(1, c.txt_DirRoot->minimumWidth());
+    grid->setColumnMinimumWidth(2, c.cmd_Browse4FullFS->width());
+  }
 }
 
 QHBoxLayout* MainWindow::buildBottom() {
@@ -247,11 +304,13 @@ QHBoxLayout* MainWindow::buildBottom() {
   // right.
   auto* bottom = new QHBoxLayout;
   auto* left = new QVBoxLayout;
-  c.txt_help = named(new QPlainTextEdit(this), "txt_help");
+  auto* help = new HelpBox(this);
+  m_helpBox = help;
+  c.txt_help = named(static_cast<QPlainTextEdit*>(help), "txt_help");
   c.txt_help->setReadOnly(true);
   c.txt_help->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   c.txt_help->setFocusPolicy(Qt::StrongFocus);
-  c.txt_help->setMinimumHeight(150);
+  c.txt_help->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   c.lbl_Stat = label(this, "lbl_Stat", QString());
   c.lbl_Stat->setFrameShape(QFrame::Panel);
   c.lbl_Stat->setFrameShadow(QFrame::Sunken);
@@ -265,33 +324,81 @@ QHBoxLayout* MainWindow::buildBottom() {
   left->addWidget(c.lbl_Stat);
   left->addWidget(c.prg_ListRead);
 
-  auto* right = new QVBoxLayout;
-  c.Picture1 = label(this, "Picture1", QString());
-  c.Picture1->setPixmap(drawLogo(64));
-  c.Picture1->setAlignment(Qt::AlignCenter);
+  // The logo beside the preview buttons; below it, beside "Open log" and
+  // "Go !", the runs and the dry run.
+  auto* right = new QGridLayout;
+  right->setVerticalSpacing(4);
+  c.Picture1 = named(static_cast<QLabel*>(new LogoLabel(64, this)), "Picture1");
   c.Picture1->setMouseTracking(true);
-  c.cmd_PreviewOU = named(new QPushButton(QStringLiteral("OU's Preview"), this), "cmd_PreviewOU");
-  c.cmd_PreviewGrp =
-      named(new QPushButton(QStringLiteral("Groups Preview"), this), "cmd_PreviewGrp");
-  c.cmd_PreviewFS =
-      named(new QPushButton(QStringLiteral("Folders Preview"), this), "cmd_PreviewFS");
-  c.Command2 = named(new QPushButton(QStringLiteral("Open log"), this), "Command2");
-  c.cmd_GO = named(new QPushButton(QStringLiteral("Go !"), this), "cmd_GO");
+  const auto button = [this](const char* name, const char* caption) {
+    auto* b = named(new QPushButton(QString::fromUtf8(caption), this), name);
+    b->setAutoDefault(true);  // Enter on a focused command presses it
+    return b;
+  };
+  c.cmd_PreviewOU = button("cmd_PreviewOU", "OU's Previe&w");
+  c.cmd_PreviewGrp = button("cmd_PreviewGrp", "Groups Prev&iew");
+  c.cmd_PreviewFS = button("cmd_PreviewFS", "Fo&lders Preview");
+  c.Command2 = button("Command2", "Ope&n log");
+  c.cmd_GO = button("cmd_GO", "&Go !");
+  c.cmd_Runs = button("cmd_Runs", "&Runs…");
+  c.cmd_DryRun = button("cmd_DryRun", "Dr&y run");
   QFont heavy = c.cmd_GO->font();
   heavy.setWeight(QFont::Black);
   heavy.setPointSizeF(heavy.pointSizeF() * 1.25);
   c.cmd_GO->setFont(heavy);
   c.cmd_GO->setMinimumHeight(40);
-  right->addWidget(c.Picture1);
-  right->addWidget(c.cmd_PreviewOU);
-  right->addWidget(c.cmd_PreviewGrp);
-  right->addWidget(c.cmd_PreviewFS);
-  right->addStretch(1);
-  right->addWidget(c.Command2);
-  right->addWidget(c.cmd_GO);
+  c.cmd_DryRun->setMinimumHeight(40);
+  right->addWidget(c.Picture1, 0, 0, 3, 1, Qt::AlignCenter);
+  right->addWidget(c.cmd_PreviewOU, 0, 1);
+  right->addWidget(c.cmd_PreviewGrp, 1, 1);
+  right->addWidget(c.cmd_PreviewFS, 2, 1);
+  right->setRowStretch(3, 1);
+  right->addWidget(c.cmd_Runs, 4, 0);
+  right->addWidget(c.Command2, 4, 1);
+  right->addWidget(c.cmd_DryRun, 5, 0);
+  right->addWidget(c.cmd_GO, 5, 1);
   bottom->addLayout(left, 1);
   bottom->addLayout(right);
   return bottom;
+}
+
+void MainWindow::shareHeight(int height) {
+  if (!m_helpBox || m_helpFull == 0) return;
+  m_helpBox->setWanted(0);
+  const int spare = height - sizeHint().height();
+  m_helpBox->setWanted(std::min(m_helpBox->linesHigh(3) + std::max(spare, 0), m_helpFull));
+}
+
+void MainWindow::fitToScreen(const QRect& available) {
+  // The help box is as tall as the longest help text needs at the window's
+  // width, so none is cut at the default size.
+  QSize frame = frameGeometry().size() - geometry().size();
+  if (frame.isEmpty())
+    frame = QSize(8, 2 * fontMetrics().height() + 8);  // not known before it shows
+  const QSize room = available.size() - frame;
+  m_helpFull = 0;
+  resize(std::min(sizeHint().width(), room.width()), height());
+  layout()->activate();
+  // The box's own width: its viewport learns its size only once it shows.
+  const int textWidth = m_ui.txt_help->width() - 2 * m_ui.txt_help->frameWidth() -
+                        2 * int(m_ui.txt_help->document()->documentMargin()) - 4;
+  QStringList texts = {disclaimerText()};
+  for (int topic = int(HelpTopic::FullTree); topic < int(HelpTopic::Clear); ++topic) {
+    texts << helpText(HelpTopic(topic));
+  }
+  int lines = 0;
+  for (QString text : texts) {
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    const QRect needed = m_ui.txt_help->fontMetrics().boundingRect(QRect(0, 0, textWidth, 1 << 20),
+                                                                   Qt::TextWordWrap, text);
+    lines = std::max(lines, needed.height() / m_ui.txt_help->fontMetrics().lineSpacing() + 1);
+  }
+  m_helpFull = m_helpBox->linesHigh(lines);
+  m_helpBox->setWanted(m_helpFull);
+  // Then the window takes what it wants of the screen, less its frame; below
+  // that the help box shrinks first, then the options scroll.
+  resize(sizeHint().boundedTo(room).expandedTo(minimumSizeHint().boundedTo(room)));
+  if (!available.contains(frameGeometry())) move(available.topLeft());
 }
 
 }  // namespace quill

@@ -1,6 +1,7 @@
 #include "gui/ou_browser_dialog.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -110,6 +111,19 @@ FrmBrowse4OU::FrmBrowse4OU(DirectoryService& directory, AppState& state, Prompte
     m_lstBrowse->setCurrentItem(item);
     lst_Browse_DblClick();
   });
+  m_lstBrowse->installEventFilter(this);
+}
+
+bool FrmBrowse4OU::eventFilter(QObject* watched, QEvent* event) {
+  // Enter on the list opens the selected container, as a double click does.
+  if (watched == m_lstBrowse && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      lst_Browse_DblClick();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 QString FrmBrowse4OU::domain() const { return m_state.DomainFqdn; }

@@ -68,6 +68,9 @@ class FrmBrowse4OU : public QDialog {
   const QString& currentPath() const { return m_currentPath; }
   const std::vector<ContainerEntry>& entries() const { return m_entries; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   QString domain() const;
   QString rootPath() const;

@@ -1,16 +1,15 @@
 #include "gui/ou_browser_icons.h"
 
+#include "gui/logo.h"
+
 #include <QPainter>
 #include <QPainterPath>
-#include <QPixmap>
 #include <cmath>
 #include <numbers>
 
 namespace quill {
 
 namespace {
-
-constexpr int kSize = 32;  // drawn at 32 and scaled down by the views
 
 // A plain folder: the shape that stands for a container everywhere.
 void drawFolder(QPainter& p, const QColor& fill) {
@@ -27,16 +26,8 @@ void drawFolder(QPainter& p, const QColor& fill) {
   p.drawRoundedRect(QRectF(3, 9, 26, 18), 2, 2);
 }
 
-template <typename Draw>
-QIcon paintIcon(Draw draw) {
-  QPixmap pixmap(kSize, kSize);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  draw(p);
-  p.end();
-  return QIcon(pixmap);
-}
+// Drawn on a 32 x 32 grid at whatever size and scale the views ask for.
+QIcon paintIcon(std::function<void(QPainter&)> draw) { return vectorIcon(std::move(draw), 32); }
 
 }  // namespace
 

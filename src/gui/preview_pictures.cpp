@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 namespace quill {
 
@@ -93,11 +94,30 @@ void drawIcon(QPainter& p, const QRectF& r, PreviewIcon icon) {
   p.restore();
 }
 
+// Where line's label begins.
+int textLeft(const Line& line) {
+  const int x = kLeft + line.depth * kIndent;
+  return line.node->icon != PreviewIcon::More ? x + kIconSize + 4 : x + 2;
+}
+
 }  // namespace
 
 PreviewPicture::PreviewPicture(std::vector<PreviewNode> tree, QWidget* parent)
     : QWidget(parent), m_tree(std::move(tree)) {
-  setFixedSize(kWidth, kHeight);
+  QFont small = font();
+  small.setPixelSize(11);
+  setFont(small);
+  // At least the usual picture; wider or taller where a label or the lines
+  // need it, measured in the font they are drawn in.
+  std::vector<Line> lines;
+  flatten(m_tree, 0, {}, lines);
+  int width = kWidth;
+  for (const Line& line : lines) {
+    width = std::max(width,
+                     textLeft(line) + fontMetrics().horizontalAdvance(line.node->label) + kMargin);
+  }
+  const int height = static_cast<int>(lines.size()) * kLineHeight + 2 * kMargin;
+  setFixedSize(width, std::max(kHeight, height));
   setAutoFillBackground(false);
 }
 
@@ -112,10 +132,6 @@ void PreviewPicture::paintEvent(QPaintEvent*) {
   p.fillRect(rect(), Qt::white);
   p.setPen(QColor(160, 160, 160));
   p.drawRect(rect().adjusted(0, 0, -1, -1));
-
-  QFont font = p.font();
-  font.setPixelSize(11);
-  p.setFont(font);
 
   std::vector<Line> lines;
   flatten(m_tree, 0, {}, lines);
@@ -151,11 +167,10 @@ void PreviewPicture::paintEvent(QPaintEvent*) {
       p.drawLine(box.center().x(), box.top() + 2, box.center().x(), box.bottom() - 2);
     }
 
-    const bool hasIcon = line.node->icon != PreviewIcon::More;
-    if (hasIcon)
+    if (line.node->icon != PreviewIcon::More)
       drawIcon(p, QRectF(x, middle - kIconSize / 2, kIconSize, kIconSize), line.node->icon);
     p.setPen(Qt::black);
-    const int textX = hasIcon ? x + kIconSize + 4 : x + 2;
+    const int textX = textLeft(line);
     p.drawText(QRect(textX, top, width() - textX - 2, kLineHeight),
                Qt::AlignVCenter | Qt::AlignLeft, line.node->label);
   }

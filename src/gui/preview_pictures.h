@@ -7,8 +7,8 @@
 
 namespace quill {
 
-// One picture box of the preview window: a tree of icons and names, 198 x
-// 307 pixels, drawn with QPainter.
+// One picture box of the preview window: a tree of icons and names, drawn
+// with QPainter; 198 x 307 pixels, or wider where a label needs it.
 class PreviewPicture : public QWidget {
   Q_OBJECT
 

@@ -23,6 +23,7 @@ void FrmPic::showPicture(int number) {
   PreviewPicture* pic = picture(number);
   if (!pic) return;
   pic->raise();
+  setFixedSize(pic->size());  // each picture as wide as its labels need
   m_front = number;
 }
 

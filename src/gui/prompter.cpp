@@ -53,27 +53,47 @@ MsgAnswer DesktopPrompter::ask(QWidget* parent, const QString& text, MsgButtons 
   return answer == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
 }
 
+// What a chooser gives back: the first path chosen, as the system writes it,
+// cut at a NUL; empty when cancelled.
+static QString chosenPath(QFileDialog& dialog) {
+  if (dialog.exec() != QDialog::Accepted) return QString();
+  QString path = dialog.selectedFiles().value(0);
+  const qsizetype nul = path.indexOf(QChar(0));
+  if (nul >= 0) path.truncate(nul);
+  return QDir::toNativeSeparators(path);
+}
+
 QString DesktopPrompter::browseForFolder(QWidget* parent, const QString& title) {
   NormalPointer pointer;
   QString start = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
   if (!QFileInfo(start).isDir()) start = QDir::homePath();
-  // Qt's own dialog picks either a folder or a file: it switches to file
-  // mode while a file is the current item.
   QFileDialog dialog(parent, title, start);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setOption(QFileDialog::ShowDirsOnly, false);
   dialog.setFileMode(QFileDialog::Directory);
-  QObject::connect(&dialog, &QFileDialog::currentChanged, &dialog, [&dialog](const QString& path) {
-    dialog.setFileMode(QFileInfo(path).isDir() ? QFileDialog::Directory
-                                               : QFileDialog::ExistingFile);
-  });
-  if (dialog.exec() != QDialog::Accepted) return QString();
-  const QStringList chosen = dialog.selectedFiles();
-  if (chosen.isEmpty()) return QString();
-  QString path = chosen.first();
-  const qsizetype nul = path.indexOf(QChar(0));
-  if (nul >= 0) path.truncate(nul);
-  return QDir::toNativeSeparators(path);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  return chosenPath(dialog);
+}
+
+QString DesktopPrompter::browseForFile(QWidget* parent, const QString& title,
+                                       const QString& folder) {
+  NormalPointer pointer;
+  QFileDialog dialog(parent, title, QFileInfo(folder).isDir() ? folder : QDir::homePath());
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilters(
+      {QStringLiteral("CSV and text files (*.csv *.txt)"), QStringLiteral("All files (*)")});
+  return chosenPath(dialog);
+}
+
+QString DesktopPrompter::saveFileName(QWidget* parent, const QString& title,
+                                      const QString& suggested) {
+  NormalPointer pointer;
+  QFileDialog dialog(parent, title);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters({QStringLiteral("Text files (*.txt)"), QStringLiteral("All files (*)")});
+  dialog.selectFile(suggested);
+  return chosenPath(dialog);
 }
 
 QString DesktopPrompter::inputBox(QWidget* parent, const QString& prompt) {

@@ -22,9 +22,25 @@ class Prompter {
   // given (Ok for an OK box).
   virtual MsgAnswer ask(QWidget* parent, const QString& text, MsgButtons buttons, MsgIcon icon) = 0;
 
-  // The chooser of the browse buttons: a file or a folder; the chosen path,
+  // The folder chooser of the folder root's browse button; the chosen path,
   // or the empty text when the user cancels.
   virtual QString browseForFolder(QWidget* parent, const QString& title) = 0;
+
+  // The file chooser of the user list's browse button, starting in folder:
+  // CSV and text files first, any file allowed; the chosen path, or the
+  // empty text when the user cancels. A prompter that does not tell the
+  // choosers apart answers from browseForFolder.
+  virtual QString browseForFile(QWidget* parent, const QString& title, const QString& folder) {
+    (void)folder;
+    return browseForFolder(parent, title);
+  }
+
+  // Where to save a file, suggested offered first; the empty text when the
+  // user cancels. Answered from browseForFolder unless a prompter knows better.
+  virtual QString saveFileName(QWidget* parent, const QString& title, const QString& suggested) {
+    (void)suggested;
+    return browseForFolder(parent, title);
+  }
 
   // A modal input box titled "Quillstead" with one line of text; the text
   // typed, or the empty text when the user cancels.
@@ -50,6 +66,8 @@ class DesktopPrompter : public Prompter {
  public:
   MsgAnswer ask(QWidget* parent, const QString& text, MsgButtons buttons, MsgIcon icon) override;
   QString browseForFolder(QWidget* parent, const QString& title) override;
+  QString browseForFile(QWidget* parent, const QString& title, const QString& folder) override;
+  QString saveFileName(QWidget* parent, const QString& title, const QString& suggested) override;
   QString inputBox(QWidget* parent, const QString& prompt) override;
   void openLog(const QString& path) override;
   std::optional<ConnectAsCredentials> connectAs(QWidget* parent,

@@ -1,5 +1,7 @@
 #include "gui/user_name_dialog.h"
 
+#include "gui/logo.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -46,14 +48,10 @@ QString sampleLetters(const QString& name, int count) {
 }
 
 QIcon drawDoneIcon() {
-  QPixmap pixmap(32, 32);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QColor(20, 140, 40), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  p.drawPolyline(QPolygonF({QPointF(6, 17), QPointF(13, 24), QPointF(26, 8)}));
-  p.end();
-  return QIcon(pixmap);
+  return vectorIcon([](QPainter& p) {
+    p.setPen(QPen(QColor(20, 140, 40), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(QPolygonF({QPointF(6, 17), QPointF(13, 24), QPointF(26, 8)}));
+  });
 }
 
 }  // namespace
@@ -67,9 +65,15 @@ FrmUserName::FrmUserName(UserNamePatterns& patterns, std::function<void()> beep,
   setAttribute(Qt::WA_DeleteOnClose);
   buildControls();
 
+  // A slider is judged where it comes to rest: at each keyboard step or
+  // click, and when a drag lets go; during a drag it only shows what it makes.
   for (int k = 1; k <= 3; ++k) {
     for (int index = 0; index < 2; ++index) {
-      connect(m_sliders[k - 1][index], &QSlider::valueChanged, this,
+      QSlider* slider = m_sliders[k - 1][index];
+      connect(slider, &QSlider::valueChanged, this, [this, slider, k, index] {
+        slider->isSliderDown() ? showPattern(k) : RefreshPattern(k, index);
+      });
+      connect(slider, &QSlider::sliderReleased, this,
               [this, k, index] { RefreshPattern(k, index); });
     }
   }
@@ -149,6 +153,22 @@ void FrmUserName::buildControls() {
     layout->addWidget(frame);
   }
   setMinimumWidth(476);
+
+  // Tab goes as the eye reads: the sample names, then each pattern's
+  // sliders and sample, then the close button.
+  QWidget* previous = m_txtName[0];
+  for (QWidget* w : std::initializer_list<QWidget*>{m_cmdSwitch, m_txtName[1]}) {
+    setTabOrder(previous, w);
+    previous = w;
+  }
+  for (int k = 0; k < 3; ++k) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_sliders[k][0], m_sliders[k][1], m_sample[k]}) {
+      setTabOrder(previous, w);
+      previous = w;
+    }
+  }
+  setTabOrder(previous, m_command2);
 }
 
 void FrmUserName::setByCode(QSlider* slider, int value) {
@@ -174,6 +194,11 @@ void FrmUserName::RefreshPattern(int k, int movedIndex) {
       m_beep();
     }
   }
+  showPattern(k);
+}
+
+void FrmUserName::showPattern(int k) {
+  const std::array<QSlider*, 2>& pair = m_sliders[k - 1];
   const UserNamePattern pattern{pair[0]->value(), pair[1]->value()};
   m_explain[k - 1]->setText(ExplainPattern(k, pattern, m_patterns.LastNameFirst));
   m_sample[k - 1]->setText(sampleLetters(m_txtName[0]->text(), pattern.LeadLetters) +

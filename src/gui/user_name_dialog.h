@@ -52,6 +52,8 @@ class FrmUserName : public QDialog {
  private:
   void buildControls();
   void refreshAll();
+  // Shows pattern k's sentence and sample login name as the sliders stand.
+  void showPattern(int k);
   // Moves a slider from code without running its refresh again.
   static void setByCode(QSlider* slider, int value);
 

@@ -6,6 +6,8 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QTimer>
 
 #include "gui/about_box.h"
@@ -103,14 +105,40 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     }
   } else if (watched == m_ui.cmd_PreviewOU || watched == m_ui.cmd_PreviewGrp ||
              watched == m_ui.cmd_PreviewFS) {
-    // Any mouse button: the picture shows while it is held.
-    if (type == QEvent::MouseButtonPress) {
+    // Any mouse button, or the space bar: the picture shows while it is held.
+    const auto* key = type == QEvent::KeyPress || type == QEvent::KeyRelease
+                          ? static_cast<QKeyEvent*>(event)
+                          : nullptr;
+    const bool space = key && key->key() == Qt::Key_Space && !key->isAutoRepeat();
+    if (type == QEvent::MouseButtonPress || (space && type == QEvent::KeyPress)) {
       previewPressed(watched);
-    } else if (type == QEvent::MouseButtonRelease) {
+    } else if (type == QEvent::MouseButtonRelease || (space && type == QEvent::KeyRelease)) {
       hidePreview();
     }
   }
   return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  // Enter anywhere a control does not take it presses "Go !", as the
+  // default button of a dialog would.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    m_ui.cmd_GO->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void MainWindow::setVisible(bool visible) {
+  // Sized before it first shows, so the window system gets the size at once.
+  if (visible && !m_fitted && screen()) fitToScreen(screen()->availableGeometry());
+  m_fitted = true;
+  QWidget::setVisible(visible);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  shareHeight(event->size().height());
+  QWidget::resizeEvent(event);
 }
 
 }  // namespace quill

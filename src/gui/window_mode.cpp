@@ -44,6 +44,7 @@ int runWindow(const CommandLine& commandLine, const WindowBackendsOpener& open) 
   // Saved after every run, so a run's work is on disk even if the program
   // is killed later, and once more at exit.
   window.setSaveHandler([&backends](QString* error) { return backends.save(error); });
+  window.setBackendDescription(backends.describe());
   window.setDomainHandler([&backends](const QString& domain) { backends.setRunDomain(domain); });
   wireDialogs(window, state, prompter);
   // A signal closes the window as the close box does: the run stops after

@@ -21,6 +21,8 @@ TEST(ConnectAsDialog, OffersThePreviousUserNeedsAUserKeepsNoPasswordAndAsksThrou
   auto* password = part<QLineEdit>(&dialog, "txt_Password");
   EXPECT_EQ(user->text() + u'@' + part<QLineEdit>(&dialog, "txt_Domain")->text(), u"admin@QUILL"_s);
   EXPECT_TRUE(password->text().isEmpty() && password->echoMode() == QLineEdit::Password);
+  password->setText(u"abc"_s);
+  EXPECT_EQ(password->displayText(), u"***"_s);
   for (const char* typed : {"admin", "  ", " other "}) {
     user->setText(QString::fromLatin1(typed));
     EXPECT_EQ(button(&dialog, QDialogButtonBox::Ok)->isEnabled(), typed[1] != ' ') << typed;
@@ -111,6 +113,26 @@ TEST_F(UserNameDialogTest, SlidersRefuseBothZeroAndAFallBackEqualToThePatternAbo
             u"12 12 11 12 11 11 | 12 12 11 12 11 11 | James Bond JamesBond JamesBond JamesBond"_s);
 }
 
+TEST_F(UserNameDialogTest, SlidersAreJudgedWhereTheyComeToRestAndTabFollowsTheEye) {
+  QSlider* lead = slider("sld_SecName_0");
+  lead->setSliderDown(true);  // a drag passes over (1, 12), pattern 1, showing each step...
+  for (int value : {1, 0}) lead->setValue(value);
+  EXPECT_EQ(part<QLineEdit>(m_dialog, "txt_SecUserName")->text(), u"Bond"_s);
+  lead->setSliderDown(false);  // ...and lets go on (0, 12), which is allowed
+  QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+  EXPECT_EQ(QString::number(lead->value()) + QString::number(m_beeps), u"00"_s);
+  QCoreApplication::sendEvent(lead, &right);  // a key step onto (1, 12) is put back at once
+  EXPECT_EQ(QString::number(lead->value()) + QString::number(m_beeps), u"21"_s);
+  QStringList order;
+  for (QWidget* w = part(m_dialog, "txt_Name_0"); order.size() < 13; w = w->nextInFocusChain()) {
+    if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
+  }
+  EXPECT_EQ(
+      order.join(u' '),
+      u"txt_Name_0 cmd_Switch txt_Name_1 sld_Name_0 sld_Name_1 txt_UserName sld_SecName_0 "_s
+      u"sld_SecName_1 txt_SecUserName sld_ThrName_0 sld_ThrName_1 txt_ThrUserName Command2"_s);
+}
+
 TEST_F(UserNameDialogTest, SamplesSwitchAndADialogThatOutlivesHidingButNotItsCloseBox) {
   EXPECT_EQ(state(), u"1 12 2 12 3 12 | 1 12 2 12 3 12 | James Bond JBond JaBond JamBond"_s);
   type("txt_Name_1", "Christopherson");  // twelve letters at most
@@ -199,6 +221,11 @@ TEST_F(OuBrowserTest, WalksContainersAndHandsTheChosenOneToTheBoxOfItsButton) {
                          u"] "_s);
   enter(kUp);
   EXPECT_EQ(where(), kRoot + u"/DC=example,DC=test"_s + atRoot);
+  selectItem(m_list, u"Users"_s);  // Enter opens the selected container, as a double click does
+  QKeyEvent enterKey(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QCoreApplication::sendEvent(m_list, &enterKey);
+  EXPECT_TRUE(where().startsWith(kRoot + u"/CN=Users,"_s)) << where().toStdString();
+  enter(kUp);
   // The root reached from below has a parent (DC=test) that does not bind: the dialog stays
   // where it is and says why, until the next step works.
   enter(kUp);
@@ -279,6 +306,32 @@ TEST_F(OuBrowserTest, CreatesOusByEscapedNamesOnlyWhereAllowedAndReportsRefusals
             "organizational unit, Please select a different container.|");
   EXPECT_EQ(m_prompter.messages.at(1).icon, MsgIcon::None);
   EXPECT_EQ(m_prompter.messages.at(2).icon, MsgIcon::Critical);
+}
+
+TEST(DesktopPrompter, TheListsChooserPicksAFileBesideTheListTheRootsAFolder) {
+  QTemporaryDir folder;
+  QFile list(folder.filePath(u"people.csv"_s));
+  ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+  list.close();
+  DesktopPrompter prompter;
+  QStringList seen;  // what each chooser showed
+  const auto answer = [&seen](const QString& pick) {
+    QTimer::singleShot(0, [&seen, pick] {
+      auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      seen << QString::number(chooser->fileMode()) + u' ' + chooser->nameFilters().join(u';') +
+                  u' ' + chooser->directory().path();
+      if (pick.isEmpty()) return chooser->reject();
+      chooser->selectFile(pick);
+      static_cast<QDialog*>(chooser)->accept();
+    });
+  };
+  answer(list.fileName());
+  EXPECT_EQ(prompter.browseForFile(nullptr, u"Choose a file"_s, folder.path()), list.fileName());
+  answer(QString());
+  EXPECT_EQ(prompter.browseForFolder(nullptr, u"Choose a file"_s), QString());
+  ASSERT_EQ(seen.size(), 2);
+  EXPECT_EQ(seen[0], u"1 CSV and text files (*.csv *.txt);All files (*) "_s + folder.path());
+  EXPECT_TRUE(seen[1].startsWith(u"2 "_s)) << seen[1].toStdString();  // a folder
 }
 
 }  // namespace

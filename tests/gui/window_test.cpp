@@ -1,13 +1,17 @@
 // The main window: start-up texts and the about box, context help, the option
 // rules, whole runs started with GO on a sandbox, and window mode's start.
+#include <QSvgRenderer>
+#include <QTest>
 #include "app/command_line.h"
 #include "core/backends.h"
 #include "gui/about_box.h"
 #include "gui/context_help.h"
 #include "gui/help_texts.h"
+#include "gui/ou_browser_icons.h"
 #include "gui/preview_window.h"
 #include "gui/window_mode.h"
 #include "sandbox/memory_directory.h"
+
 #include "support/gui_support.h"
 
 namespace quill::test {
@@ -85,7 +89,7 @@ TEST_F(MainWindowTest, FreeAreaOfEitherFrameClearsTheHelpAndOnlyTheDirectoryFram
   for (const char* frame : {"Frame1", "Frame2"}) {
     QWidget* f = child(frame);
     const QPoint freeArea(f->width() - 3, f->height() - 3);
-    const QPoint control = f->childAt(f->width() / 2, f->height() / 2)->pos();
+    const QPoint control = f->findChild<QAbstractButton*>()->pos() + QPoint(3, 3);
     ASSERT_EQ(f->childAt(freeArea), nullptr) << frame;
     // What is left of "x" after the pointer enters and moves on the free area, and after a
     // move that a control passes on to its frame.
@@ -104,21 +108,120 @@ TEST_F(MainWindowTest, FreeAreaOfEitherFrameClearsTheHelpAndOnlyTheDirectoryFram
   }
 }
 
-TEST_F(MainWindowTest, TextBoxesSelectAllOnFocusTheDomainCarriesOnAndBrowseButtonsFillThem) {
-  QFocusEvent focusIn(QEvent::FocusIn, Qt::MouseFocusReason);
-  QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
-  for (const char* name : {"txt_CSVFile", "txt_Password_1", "txt_Domain", "txt_DirRoot"}) {
-    child<QLineEdit>(name)->setText(QString::fromLatin1(name));
-    QCoreApplication::sendEvent(child(name), &focusIn);
-    EXPECT_EQ(child<QLineEdit>(name)->selectedText(), QString::fromLatin1(name));
-    QCoreApplication::sendEvent(child(name), &focusOut);
+TEST_F(MainWindowTest, ClickedBoxesSelectAllAndTheDomainCarriesOnOnlyToAnotherControl) {
+  ASSERT_TRUE(activate(m_window.get()));
+  // A click into a box selects what it holds, so typing replaces it; passwords show stars.
+  for (const char* name : {"txt_DirRoot", "txt_CSVFile", "txt_Password_0", "txt_EmailDomain",
+                           "txt_Password_1", "txt_Domain"}) {
+    QTest::mouseClick(child(name), Qt::LeftButton, {}, {5, 5});
+    QTest::keyClicks(QApplication::focusWidget(), u"\\\\files\\data"_s);
+    EXPECT_EQ(text(name), u"\\\\files\\data"_s) << name;
   }
-  EXPECT_EQ(text("txt_EmailDomain"), u"txt_Domain"_s);  // the last box left copies nothing
-  // The chooser's choice, or nothing when it is cancelled.
-  m_prompter.texts = {u"/home/admin/list.csv"_s};
-  for (const char* button : {"cmd_Browse4CSV", "cmd_Browse4FullFS"}) click(button);
-  EXPECT_EQ(text("txt_CSVFile") + u'|' + text("txt_DirRoot"), u"/home/admin/list.csv|"_s);
-  EXPECT_EQ(m_prompter.shownTitles, QStringList(2, u"Choose a file"_s));
+  EXPECT_EQ(child<QLineEdit>("txt_Password_1")->displayText(), u"************"_s);
+  // Neither a menu over the domain box nor another program's window carries the domain on;
+  // the focus moving to the next control does.
+  child<QLineEdit>("txt_Domain")->setText(u"corp.test"_s);
+  QFocusEvent menu(QEvent::FocusOut, Qt::PopupFocusReason);
+  QCoreApplication::sendEvent(child("txt_Domain"), &menu);
+  QApplication::setActiveWindow(nullptr);
+  EXPECT_EQ(text("txt_EmailDomain"), u"\\\\files\\data"_s);
+  ASSERT_TRUE(activate(m_window.get()));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(text("txt_EmailDomain"), u"corp.test"_s);
+  // The OU boxes show where a path begins, and the whole path on the pointer.
+  const QString path = u"LDAP://example.test/OU=Team\\, A+B,OU=Users,OU=OU's,DC=example,DC=test"_s;
+  m_window->setOuPath(OuBox::GroupsOU, path);
+  EXPECT_EQ(child<QLineEdit>("txt_GroupsOU")->cursorPosition(), 0);
+  EXPECT_EQ(child("txt_GroupsOU")->toolTip(), path);
+}
+
+// A prompter that keeps the folder the list's chooser starts in.
+struct FolderPrompter : ScriptedPrompter {
+  QString folder;
+  QString browseForFile(QWidget* parent, const QString& title, const QString& start) override {
+    folder = start;
+    return browseForFolder(parent, title);
+  }
+};
+
+TEST_F(MainWindowTest, BrowseButtonsFillTheirBoxesTheListsChooserStartingBesideTheList) {
+  FolderPrompter prompter;
+  MainWindow window(m_state.platform, m_state, prompter);
+  window.findChild<QLineEdit*>(u"txt_CSVFile"_s)->setText(m_temp.filePath(u"lists/people.csv"_s));
+  prompter.texts = {u"/home/admin/list.csv"_s};  // then a cancel
+  for (const char* button : {"cmd_Browse4CSV", "cmd_Browse4FullFS"})
+    window.findChild<QPushButton*>(QLatin1String(button))->click();
+  EXPECT_EQ(prompter.folder, m_temp.filePath(u"lists"_s));
+  EXPECT_EQ(window.options().txt_CSVFile + u'|' + window.options().txt_DirRoot,
+            u"/home/admin/list.csv|"_s);
+  EXPECT_EQ(prompter.shownTitles, QStringList(2, u"Choose a file"_s));
+}
+
+TEST_F(MainWindowTest, FitsLaptopAndScaledScreensKeepingTheCommandsInSight) {
+  m_window->show();
+  auto* help = child<QPlainTextEdit>("txt_help");
+  const auto settle = [] { QCoreApplication::processEvents(); };
+  // Where the screen allows, every help text shows whole at the default size.
+  m_window->fitToScreen({0, 0, 2560, 1600});
+  settle();
+  for (int topic = 1; topic <= int(HelpTopic::Clear); ++topic) {
+    m_window->setHelp(topic == int(HelpTopic::Clear) ? disclaimerText()
+                                                     : helpText(HelpTopic(topic)));
+    settle();
+    EXPECT_EQ(help->verticalScrollBar()->maximum(), 0) << topic;
+  }
+  // Rows the rules hide give their height back.
+  const int fullTree = child("Frame1")->sizeHint().height();
+  click("chk_CreateFullTree");
+  EXPECT_GT(child("Frame1")->sizeHint().height(), fullTree);
+  click("chk_CreateFullTree");
+  // Laptop, 150 % and smaller screens, less a panel: the help box gives way, then the options
+  // scroll; the commands, the status line and the bar stay inside the window and the screen.
+  const auto options = child<QScrollArea>("scr_Options")->verticalScrollBar();
+  for (const auto& [width, height, scale, scrolls] :
+       {std::tuple{1366, 768, 1.0, false}, {1920, 1080, 1.5, false}, {1024, 600, 1.0, true}}) {
+    const QRect screen(0, 0, int(width / scale), int(height / scale) - 32);
+    m_window->fitToScreen(screen);
+    settle();
+    EXPECT_TRUE(screen.contains(m_window->frameGeometry())) << width;
+    for (const char* name : {"cmd_GO", "cmd_DryRun", "lbl_Stat", "prg_ListRead"}) {
+      const QRect at(child(name)->mapTo(m_window.get(), QPoint()), child(name)->size());
+      EXPECT_TRUE(m_window->rect().contains(at)) << name << " " << width;
+    }
+    EXPECT_EQ(options->maximum() > 0, scrolls) << width;
+    EXPECT_GE(help->height(), 3 * help->fontMetrics().lineSpacing()) << width;
+  }
+}
+
+TEST_F(MainWindowTest, KeyboardReachesEveryCommand) {
+  ASSERT_TRUE(activate(m_window.get()));
+  // Each button and check box that has letters has a letter of its own.
+  QSet<QString> keys;
+  qsizetype buttons = 0;
+  for (const QAbstractButton* b : m_window->findChildren<QAbstractButton*>()) {
+    if (b->text() == u"..."_s) continue;
+    ++buttons;
+    keys << b->shortcut().toString();
+    EXPECT_FALSE(b->shortcut().isEmpty()) << b->objectName().toStdString();
+  }
+  EXPECT_EQ(keys.size(), buttons);
+  QTest::mouseClick(child("txt_Domain"), Qt::LeftButton, {}, {5, 5});
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_T, Qt::AltModifier);
+  QTest::qWait(300);  // a mnemonic clicks as the eye can follow
+  EXPECT_FALSE(checked("chk_CreateFullTree"));
+  // Space on a preview button shows the picture while it is held.
+  child("cmd_PreviewOU")->setFocus();
+  QTest::keyPress(QApplication::focusWidget(), Qt::Key_Space);
+  ASSERT_TRUE(m_window->previewWindow() && m_window->previewWindow()->isVisible());
+  QKeyEvent up(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, u" "_s);
+  QCoreApplication::sendEvent(child("cmd_PreviewOU"), &up);
+  EXPECT_FALSE(m_window->previewWindow()->isVisible());
+  // Enter in a box presses "Go !".
+  int goes = 0;
+  QObject::connect(child<QPushButton>("cmd_GO"), &QPushButton::clicked, [&goes] { ++goes; });
+  child("txt_Domain")->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(goes, 1);
 }
 
 TEST_F(MainWindowTest, OptionRulesShowHideLockAndCheckTheOptionsThatDependOnTheClickedOne) {
@@ -207,10 +310,33 @@ TEST_F(MainWindowTest, WhoTypedInTheHelpBoxOpensTheAboutBoxAndClosingClosesEvery
   for (QWidget* w : others) EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
 }
 
+TEST_F(MainWindowTest, LogoAndIconsAreDrawnAtTheScreensResolution) {
+  // The logo on a screen of three times the pixels is the program's icon drawn there.
+  const auto image = [] {
+    QImage blank(192, 192, QImage::Format_ARGB32_Premultiplied);
+    blank.fill(Qt::transparent);
+    return blank;
+  };
+  QImage shown = image();
+  shown.setDevicePixelRatio(3);
+  child("Picture1")->render(&shown, QPoint(), QRegion(), QWidget::RenderFlags());
+  QImage icon = image();
+  QPainter painter(&icon);
+  QSvgRenderer(QStringLiteral(QUILL_SOURCE_DIR "/data/quillstead.svg")).render(&painter);
+  painter.end();
+  shown.setDevicePixelRatio(1);
+  EXPECT_EQ(shown, icon);
+  // The pictures of the dialogs come in the pixels asked for.
+  ImageList icons = makeBrowseImageList();
+  icons.push_back(drawNewOuIcon());
+  icons.push_back(drawAcceptIcon());
+  for (const QIcon& i : icons) EXPECT_EQ(i.pixmap(QSize(20, 20), 3.0).size(), QSize(60, 60));
+}
+
 TEST_F(MainWindowTest, TheBusyPointerIsSetOnceAndRestoredOnce) {
   m_window->setBusy(true);
   m_window->setBusy(true);
-  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
   m_window->setBusy(false);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   m_window->setBusy(true);

@@ -16,6 +16,16 @@ namespace quill::test {
 
 using namespace Qt::StringLiterals;
 
+// Shows window and makes it the active one, as a click on it would.
+inline bool activate(QWidget* window) {
+  window->show();
+  window->activateWindow();
+  QApplication::setActiveWindow(window);
+  for (int i = 0; i < 100 && QApplication::activeWindow() != window; ++i)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  return QApplication::activeWindow() == window;
+}
+
 template <typename T>
 T takeFront(std::deque<T>& script, T whenEmpty) {
   if (script.empty()) return whenEmpty;
