@@ -3,7 +3,6 @@
 // directory that has seen nothing yet and so asks.
 #include <QTemporaryDir>
 
-#include "core/dn.h"
 #include "core/user_name_pattern.h"
 #include "core/user_record.h"
 #include "engine/run_context.h"
@@ -19,12 +18,14 @@
 namespace quill {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 class SambaRoundTrips : public test::SambaTest {
  protected:
   void SetUp() override {
     SambaTest::SetUp();
     if (IsSkipped()) return;
-    m_ou = makeOu(QStringLiteral("Rt"));
+    m_ou = makeOu(u"Rt"_s);
     ASSERT_TRUE(m_ou);
     requests();
   }
@@ -32,8 +33,7 @@ class SambaRoundTrips : public test::SambaTest {
   // Requests sent by m_dir since the last call, as "searches adds modifies".
   QString requests() {
     const LdapConnection::Tally t = m_dir->tally();
-    const QString text = QStringLiteral("%1 %2 %3")
-                             .arg(t.searches - m_seen.searches)
+    const QString text = u"%1 %2 %3"_s.arg(t.searches - m_seen.searches)
                              .arg(t.adds - m_seen.adds)
                              .arg(t.modifies - m_seen.modifies);
     m_seen = t;
@@ -42,9 +42,8 @@ class SambaRoundTrips : public test::SambaTest {
 
   std::unique_ptr<DirObject> makeGroup(const QString& name) {
     PendingError err;
-    std::unique_ptr<DirObject> group =
-        m_dir->Create(*m_ou, QStringLiteral("group"), QStringLiteral("CN=") + name, err);
-    m_dir->Put(*group, QStringLiteral("sAMAccountName"), test::uniqueName(QStringLiteral("g")));
+    std::unique_ptr<DirObject> group = m_dir->Create(*m_ou, u"group"_s, u"CN="_s + name, err);
+    m_dir->Put(*group, u"sAMAccountName"_s, test::uniqueName(u"g"_s));
     m_dir->SetInfo(*group, err);
     EXPECT_FALSE(err.isSet()) << err.description().toStdString();
     return group;
@@ -54,79 +53,65 @@ class SambaRoundTrips : public test::SambaTest {
   LdapConnection::Tally m_seen;
 };
 
-// The account step of the run over directory for a person of last name last: its result, its
-// log lines, the DN it hands back and the account's attributes.
-struct Account {
-  int result = 0;
-  QStringList lines;
-  QString dn;
-  QStringList attributes;
-};
-
 TEST_F(SambaRoundTrips, AnAccountCostsOneAddAndOneModifyAndEndsAsWhenEverythingIsAsked) {
   QTemporaryDir tmp;
   QString error;
-  std::unique_ptr<Sandbox> sandbox = Sandbox::open(tmp.path() + QStringLiteral("/sb"), &error);
+  std::unique_ptr<Sandbox> sandbox = Sandbox::open(tmp.path() + u"/sb"_s, &error);
   ASSERT_TRUE(sandbox) << error.toStdString();
   test::ScriptedHost host;
-  host.runOptions().txt_Password = {QStringLiteral("Quill-Trip-2024!"), {}};
+  host.runOptions().txt_Password = {u"Quill-Trip-2024!"_s, {}};
   RunLog log;
   QString folder = tmp.path();
-  QString fileName = QStringLiteral("run.log");
+  QString fileName = u"run.log"_s;
   log.OpenRunLog({}, folder, fileName, 0);
   UserNamePatterns patterns;
+  // The account step for a person of last name last: its result, the DN it hands back (last
+  // name taken out), its log lines and the account's attributes, as one list.
   auto account = [&](DirectoryService& directory, const QString& last) {
     RunContext ctx(host, directory, sandbox->files(), sandbox->shares(), log, patterns);
     ctx.domain.DomainFqdn = m_dc->domain();
     const qsizetype before = host.helpHistory().size();
-    const UserRecord person(QStringLiteral("Ann,") + last + QStringLiteral(",Clerk,Rt,C,555-0100"));
-    Account a;
-    a.result = CreateUserAccount(ctx, person, *m_ou, test::uniqueName(QStringLiteral("a")), a.dn);
-    a.lines = host.helpHistory().mid(before);
-    for (const char* name :
-         {"userAccountControl", "pwdLastSet", "description", "telephoneNumber"}) {
-      const QString attribute = QString::fromLatin1(name);
-      a.attributes << attribute + u'=' + m_dc->attributeValues(a.dn, attribute).join(u'|');
+    const UserRecord person(u"Ann,"_s + last + u",Clerk,Rt,C,555-0100"_s);
+    QString dn;
+    const int result = CreateUserAccount(ctx, person, *m_ou, test::uniqueName(u"a"_s), dn);
+    QStringList seen{QString::number(result), QString(dn).replace(last, u"*"_s)};
+    seen += host.helpHistory().mid(before);
+    for (const QString& name :
+         {u"userAccountControl"_s, u"pwdLastSet"_s, u"description"_s, u"telephoneNumber"_s}) {
+      seen << name + u'=' + m_dc->attributeValues(dn, name).join(u'|');
     }
-    // Named after the person, so the same once the last name is taken out.
-    a.dn.replace(last, QStringLiteral("*"));
-    return a;
+    return seen;
   };
   // m_dir made the OU, so it knows the account's DN; it stored the account's control flags
   // itself, so enabling needs no read either.
-  const Account known = account(*m_dir, QStringLiteral("Known"));
-  EXPECT_EQ(requests(), QStringLiteral("0 1 1"));
+  const QStringList known = account(*m_dir, u"Known"_s);
+  EXPECT_EQ(requests(), u"0 1 1"_s);
+  EXPECT_EQ(known.front(), QString::number(kUserCreated)) << known.join(u'|').toStdString();
   LdapDirectory fresh(m_dc->adminSettings());
-  const Account asked = account(fresh, QStringLiteral("Asked"));
-  EXPECT_EQ(known.result, kUserCreated) << known.lines.join(u'|').toStdString();
-  EXPECT_EQ(known.result, asked.result);
-  EXPECT_EQ(known.lines, asked.lines);
-  EXPECT_EQ(known.dn, asked.dn);
-  EXPECT_EQ(known.attributes, asked.attributes);
+  EXPECT_EQ(known, account(fresh, u"Asked"_s));
 }
 
 TEST_F(SambaRoundTrips, KnownObjectsAndMembersNeedNoRequestButEveryAddOfAnObjectIsAsked) {
-  const std::unique_ptr<DirObject> group = makeGroup(QStringLiteral("RtGroup"));
-  const std::unique_ptr<DirObject> inner = makeGroup(QStringLiteral("RtInner"));
+  const std::unique_ptr<DirObject> group = makeGroup(u"RtGroup"_s);
+  const std::unique_ptr<DirObject> inner = makeGroup(u"RtInner"_s);
   requests();
   PendingError err;
   std::unique_ptr<DirObject> bound = m_dir->Bind(pathOf(group->dn), err);
   ASSERT_TRUE(bound);
-  EXPECT_EQ(m_dir->Get(*bound, QStringLiteral("distinguishedName"), err), group->dn);
-  EXPECT_EQ(requests(), QStringLiteral("0 0 0"));
+  EXPECT_EQ(m_dir->Get(*bound, u"distinguishedName"_s, err), group->dn);
+  EXPECT_EQ(requests(), u"0 0 0"_s);
   // Known to be there, the group is still only the server's to refuse.
-  std::unique_ptr<DirObject> again =
-      m_dir->Create(*m_ou, QStringLiteral("group"), QStringLiteral("CN=RtGroup"), err);
-  m_dir->Put(*again, QStringLiteral("sAMAccountName"), test::uniqueName(QStringLiteral("g")));
+  std::unique_ptr<DirObject> again = m_dir->Create(*m_ou, u"group"_s, u"CN=RtGroup"_s, err);
+  m_dir->Put(*again, u"sAMAccountName"_s, test::uniqueName(u"g"_s));
   m_dir->SetInfo(*again, err);
   EXPECT_EQ(err.number(), kErrAlreadyExists) << err.description().toStdString();
-  EXPECT_EQ(requests(), QStringLiteral("0 1 0"));
+  EXPECT_EQ(requests(), u"0 1 0"_s);
   // A member is added once; asked again, the answer is the one the server gives.
   err.clear();
   m_dir->Add(*bound, pathOf(inner->dn), err);
   EXPECT_FALSE(err.isSet()) << err.description().toStdString();
   m_dir->Add(*bound, pathOf(inner->dn), err);
-  EXPECT_EQ(requests(), QStringLiteral("0 0 1"));
+  EXPECT_EQ(requests(), u"0 0 1"_s);
   LdapDirectory fresh(m_dc->adminSettings());
   PendingError server;
   std::unique_ptr<DirObject> freshGroup = fresh.Bind(pathOf(group->dn), server);
@@ -137,8 +122,8 @@ TEST_F(SambaRoundTrips, KnownObjectsAndMembersNeedNoRequestButEveryAddOfAnObject
 }
 
 TEST_F(SambaRoundTrips, AnObjectTheServerSaysIsMissingMakesEverythingKnownBeAskedAgain) {
-  const std::unique_ptr<DirObject> gone = makeGroup(QStringLiteral("RtGone"));
-  const std::unique_ptr<DirObject> kept = makeGroup(QStringLiteral("RtKept"));
+  const std::unique_ptr<DirObject> gone = makeGroup(u"RtGone"_s);
+  const std::unique_ptr<DirObject> kept = makeGroup(u"RtKept"_s);
   ASSERT_TRUE(m_dc->modify(("dn: " + gone->dn + "\nchangetype: delete\n").toUtf8(), false));
   requests();
   PendingError err;
@@ -149,14 +134,13 @@ TEST_F(SambaRoundTrips, AnObjectTheServerSaysIsMissingMakesEverythingKnownBeAske
     const bool found = m_dir->Bind(pathOf(obj->dn), err) != nullptr;
     EXPECT_EQ(found, obj != gone.get()) << obj->dn.toStdString();
   }
-  EXPECT_EQ(requests(), QStringLiteral("3 0 1"));
+  EXPECT_EQ(requests(), u"3 0 1"_s);
 }
 
 TEST_F(SambaRoundTrips, IdentitiesOfObjectsMadeInOneContainerAreReadTogetherAndHandedOutOnce) {
   std::vector<std::unique_ptr<DirObject>> made;
-  for (const char* name : {"RtOne", "RtTwo", "RtThree"}) {
-    made.push_back(makeGroup(QString::fromLatin1(name)));
-  }
+  for (const QString& name : {u"RtOne"_s, u"RtTwo"_s, u"RtThree"_s})
+    made.push_back(makeGroup(name));
   requests();
   LdapDirectory fresh(m_dc->adminSettings());
   for (const auto& obj : made) {
@@ -165,10 +149,10 @@ TEST_F(SambaRoundTrips, IdentitiesOfObjectsMadeInOneContainerAreReadTogetherAndH
     EXPECT_FALSE(guid.isEmpty()) << obj->dn.toStdString() << err.description().toStdString();
     EXPECT_EQ(guid, fresh.ObjectGuid(*obj, server)) << obj->dn.toStdString();
   }
-  EXPECT_EQ(requests(), QStringLiteral("1 0 0"));
+  EXPECT_EQ(requests(), u"1 0 0"_s);
   PendingError err;
   EXPECT_FALSE(m_dir->ObjectGuid(*made.front(), err).isEmpty());
-  EXPECT_EQ(requests(), QStringLiteral("1 0 0"));
+  EXPECT_EQ(requests(), u"1 0 0"_s);
 }
 
 }  // namespace
