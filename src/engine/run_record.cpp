@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <utility>
 
 #include "core/ads_path.h"
 
@@ -126,6 +127,7 @@ void RunRecord::write(const QJsonObject& line) {
 }
 
 void RunRecord::close(const QJsonObject& end) {
+  if (m_beforeClose) std::exchange(m_beforeClose, {})();
   write(end);
   if (m_fd >= 0) {
     ::fsync(m_fd);
@@ -148,12 +150,28 @@ class RecordingPlatform::Directory : public ForwardingDirectory {
     if (mine.isSet()) {
       err.set(mine.error());
     } else if (isNew) {
-      PendingError ignored;
       m_record.write({{QStringLiteral("change"), QStringLiteral("created")},
                       {QStringLiteral("dn"), obj.dn},
-                      {QStringLiteral("class"), obj.objectClass},
-                      {QStringLiteral("guid"), m_real.ObjectGuid(obj, ignored)}});
+                      {QStringLiteral("class"), obj.objectClass}});
+      DirObject made;
+      made.host = obj.host;
+      made.dn = obj.dn;
+      made.objectClass = obj.objectClass;
+      m_withoutGuid.push_back(std::move(made));
+      if (m_withoutGuid.size() >= kGuidBatch) writeGuids();
     }
+  }
+  // Writes the identities of the objects created since the last call.
+  void writeGuids() {
+    for (const DirObject& made : m_withoutGuid) {
+      PendingError ignored;
+      const QString guid = m_real.ObjectGuid(made, ignored);
+      if (guid.isEmpty()) continue;
+      m_record.write({{QStringLiteral("change"), QStringLiteral("guid")},
+                      {QStringLiteral("dn"), made.dn},
+                      {QStringLiteral("guid"), guid}});
+    }
+    m_withoutGuid.clear();
   }
   void Add(DirObject& group, const QString& memberPath, PendingError& err) override {
     PendingError mine;
@@ -168,8 +186,12 @@ class RecordingPlatform::Directory : public ForwardingDirectory {
   }
 
  private:
+  // Large enough that a directory reads many identities per request, small
+  // enough that a killed run loses few of them.
+  static constexpr size_t kGuidBatch = 250;
   DirectoryService& m_real;
   RunRecord& m_record;
+  std::vector<DirObject> m_withoutGuid;
 };
 
 class RecordingPlatform::Files : public ForwardingFiles {
@@ -207,11 +229,17 @@ class RecordingPlatform::Shares : public ForwardingShares {
 
 RecordingPlatform::RecordingPlatform(Platform real, RunRecord& record)
     : m_real(real),
+      m_record(record),
       m_directory(std::make_unique<Directory>(*real.directory, record)),
       m_files(std::make_unique<Files>(*real.files, record)),
-      m_shares(std::make_unique<Shares>(*real.shares, record)) {}
+      m_shares(std::make_unique<Shares>(*real.shares, record)) {
+  record.setBeforeClose([this] { m_directory->writeGuids(); });
+}
 
-RecordingPlatform::~RecordingPlatform() = default;
+RecordingPlatform::~RecordingPlatform() {
+  m_directory->writeGuids();
+  m_record.setBeforeClose({});
+}
 
 Platform RecordingPlatform::platform() {
   return Platform{m_directory.get(), m_files.get(), m_shares.get(), m_real.persons};

@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "core/forwarding_services.h"
@@ -42,12 +43,16 @@ class RunRecord {
   bool isOpen() const { return m_fd >= 0; }
   const QString& path() const { return m_path; }
 
-  // One line, written at once. The kinds a run writes: "created" (dn, class,
-  // guid), "member" (group, member), "folder" (path), "share" (server, name,
-  // path); an undo writes what it took back.
+  // One line, written at once. The kinds a run writes: "created" (dn, class),
+  // "guid" (dn, guid: the identity of an object the run created, which stays
+  // with it through renames), "member" (group, member), "folder" (path),
+  // "share" (server, name, path); an undo writes what it took back.
   void write(const QJsonObject& line);
-  // The last line: how the run ended. Closes the record.
+  // The last line: how the run ended. Closes the record, after what was set
+  // to run before the close (see setBeforeClose).
   void close(const QJsonObject& end);
+  // Something to run once before the record closes; empty for nothing.
+  void setBeforeClose(std::function<void()> beforeClose) { m_beforeClose = std::move(beforeClose); }
 
   // The folder of records beside the log in folder.
   static QString folderIn(const QString& logFolder);
@@ -57,10 +62,16 @@ class RunRecord {
  private:
   int m_fd = -1;
   QString m_path;
+  std::function<void()> m_beforeClose;
 };
 
 // The three services of a run with every change they make written to a
-// record: wraps a platform and passes everything on.
+// record: wraps a platform and passes everything on. The identities of the
+// objects the run created are asked for in batches (every few hundred
+// objects, and when the record closes), so that a directory over the network
+// can read many of them in one request instead of one each; a run that is
+// killed leaves its last batch without them (the undo then finds those
+// objects by their DNs).
 class RecordingPlatform {
  public:
   RecordingPlatform(Platform real, RunRecord& record);
@@ -72,6 +83,7 @@ class RecordingPlatform {
   class Files;
   class Shares;
   Platform m_real;
+  RunRecord& m_record;
   std::unique_ptr<Directory> m_directory;
   std::unique_ptr<Files> m_files;
   std::unique_ptr<Shares> m_shares;

@@ -80,8 +80,11 @@ RunOutcome Undo::run(const QString& recordPath) {
   m_domain = field(recorded.header, "domain");
   m_ctx.ReportLine(QStringLiteral("Undoing the run of %1 (%2)...")
                        .arg(field(recorded.header, "start"), recordPath));
+  // A run writes the identity of what it created on the "created" line (older
+  // records) or on a "guid" line of its own, read in batches after the fact.
   for (const QJsonObject& change : recorded.changes) {
-    if (field(change, "change") == u"created" && !field(change, "guid").isEmpty()) {
+    const QString kind = field(change, "change");
+    if ((kind == u"created" || kind == u"guid") && !field(change, "guid").isEmpty()) {
       m_guids.insert(normalizeDn(field(change, "dn")), field(change, "guid"));
     }
   }
@@ -200,7 +203,7 @@ void Undo::undoMembership(const QJsonObject& change) {
 void Undo::undoObject(const QJsonObject& change) {
   const QString dn = field(change, "dn");
   const QString objectClass = field(change, "class");
-  std::unique_ptr<DirObject> obj = locate(dn, field(change, "guid"));
+  std::unique_ptr<DirObject> obj = locate(dn, guidOf(dn));
   // Found by its DN only, the object must still be of the class the run made.
   if (!obj || obj->objectClass.compare(objectClass, Qt::CaseInsensitive) != 0) {
     ++m_gone;

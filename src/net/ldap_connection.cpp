@@ -405,7 +405,7 @@ bool LdapConnection::search(const QString& base, LdapScope scope, const QString&
         ldap_search_ext_s(m_ld, baseText.constData(), scopeCode(scope), filterText.constData(),
                           attributes.isEmpty() ? nullptr : attrs.data(), 0,
                           paged ? controls : nullptr, nullptr, &timeout, LDAP_NO_LIMIT, &result);
-    if (m_tallyOn) tallyOne(m_tally, m_tally.searches, m_tally.searchUs, started, rc);
+    tallyOne(m_tally, m_tally.searches, m_tally.searchUs, started, rc);
     if (page != nullptr) ldap_control_free(page);
     ber_memfree(cookie.bv_val);
     cookie = berval{0, nullptr};
@@ -440,7 +440,7 @@ bool LdapConnection::add(const QString& dn, std::vector<LdapChange>& changes, Di
     clearDiagnostic();
     const Clock::time_point started = Clock::now();
     rc = ldap_add_ext_s(m_ld, dnText.constData(), request.mods(), nullptr, nullptr);
-    if (m_tallyOn) tallyOne(m_tally, m_tally.adds, m_tally.addUs, started, rc);
+    tallyOne(m_tally, m_tally.adds, m_tally.addUs, started, rc);
   }
   wipeSecrets(changes);
   if (rc != LDAP_SUCCESS) {
@@ -458,12 +458,10 @@ bool LdapConnection::modify(const QString& dn, std::vector<LdapChange>& changes,
     clearDiagnostic();
     const Clock::time_point started = Clock::now();
     rc = ldap_modify_ext_s(m_ld, dnText.constData(), request.mods(), nullptr, nullptr);
-    if (m_tallyOn) {
-      const qint64 took = tallyOne(m_tally, m_tally.modifies, m_tally.modifyUs, started, rc);
-      if (hasSecret(changes)) {
-        ++m_tally.passwordModifies;
-        m_tally.passwordUs += took;
-      }
+    const qint64 took = tallyOne(m_tally, m_tally.modifies, m_tally.modifyUs, started, rc);
+    if (hasSecret(changes)) {
+      ++m_tally.passwordModifies;
+      m_tally.passwordUs += took;
     }
   }
   wipeSecrets(changes);
@@ -478,7 +476,7 @@ bool LdapConnection::remove(const QString& dn, DirError* error) {
   clearDiagnostic();
   const Clock::time_point started = Clock::now();
   const int rc = ldap_delete_ext_s(m_ld, dn.toUtf8().constData(), nullptr, nullptr);
-  if (m_tallyOn) tallyOne(m_tally, m_tally.deletes, m_tally.deleteUs, started, rc);
+  tallyOne(m_tally, m_tally.deletes, m_tally.deleteUs, started, rc);
   if (rc != LDAP_SUCCESS) {
     *error = errorFor(rc);
     return false;

@@ -90,13 +90,13 @@ class LdapConnection {
   const QString& uri() const { return m_uri; }
 
   // Operations sent on this connection and the time spent waiting for their
-  // answers, kept when QUILL_LDAP_STATS is set in the environment (for
-  // measuring round trips; off by default). The destructor then writes the
-  // counts, never a value, to stderr.
+  // answers (for measuring round trips). With QUILL_LDAP_STATS set in the
+  // environment the destructor writes the counts, never a value, to stderr.
   struct Tally {
     int searches = 0, adds = 0, modifies = 0, passwordModifies = 0, deletes = 0, failures = 0;
     qint64 searchUs = 0, addUs = 0, modifyUs = 0, passwordUs = 0, deleteUs = 0, failedUs = 0;
   };
+  const Tally& tally() const { return m_tally; }
 
  private:
   LdapConnection() = default;

@@ -1,5 +1,7 @@
 #include "net/ldap_directory.h"
 
+#include <ldap.h>
+
 #include <chrono>
 
 #include "core/ads_path.h"
@@ -7,6 +9,7 @@
 #include "core/dn.h"
 #include "core/secret.h"
 #include "net/ldap_connection.h"
+#include "net/ldap_errors.h"
 #include "net/ldap_values.h"
 
 namespace quill {
@@ -15,6 +18,12 @@ namespace {
 
 // How long an unreachable server is not asked again.
 constexpr qint64 kRetryDelayMs = 5000;
+// How long what this object saw or did stands for the server's answer: long
+// enough for a run over a slow network, short enough that a window kept open
+// sees what others changed in the meantime.
+constexpr qint64 kKnowledgeMs = 5 * 60 * 1000;
+// At most this many names in the filter of one read of identities.
+constexpr int kGuidsPerRead = 100;
 
 qint64 nowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -49,6 +58,34 @@ const StagedValue* findStaged(const DirObject& obj, const char* attribute) {
   return nullptr;
 }
 
+// True when the server writes the DN of an object created as dn exactly as
+// dn: its own name is plain text (letters, digits, spaces, ". _ ' -"), which
+// needs no escape in any form, under a parent written as the server writes it.
+bool writtenAsServerWrites(const QString& dn, const QString& serverParent) {
+  const QString rdn = firstRdnText(dn);
+  const qsizetype equals = rdn.indexOf(u'=');
+  if (equals < 1 || dn.size() != rdn.size() + 1 + serverParent.size() ||
+      !dn.endsWith(serverParent) || rdn.endsWith(u' ') || rdn.at(equals + 1) == u' ') {
+    return false;
+  }
+  for (qsizetype i = 0; i < rdn.size(); ++i) {
+    if (i == equals) continue;
+    const char16_t c = rdn.at(i).unicode();
+    const bool letter = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+    if (i < equals ? !(c >= u'A' && c <= u'Z')
+                   : !(letter || (c >= u'0' && c <= u'9') || c == u' ' || c == u'.' || c == u'_' ||
+                       c == u'\'' || c == u'-')) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The error the server gives for a value or object that is there already.
+DirError alreadyThere(int code) {
+  return ldapDirError(code, QString::fromUtf8(ldap_err2string(code)), QString());
+}
+
 QList<QByteArray> utf8Values(const QStringList& values) {
   QList<QByteArray> result;
   for (const QString& v : values) result.append(v.toUtf8());
@@ -68,6 +105,20 @@ LdapDirectory::~LdapDirectory() {
 
 QString LdapDirectory::serverFor(const QString& host) const {
   return m_settings.dcHost.isEmpty() ? host : m_settings.dcHost;
+}
+
+LdapConnection::Tally LdapDirectory::tally() const {
+  LdapConnection::Tally sum;
+  for (const auto& [uri, conn] : m_connections) {
+    const LdapConnection::Tally& t = conn->tally();
+    sum.searches += t.searches;
+    sum.adds += t.adds;
+    sum.modifies += t.modifies;
+    sum.passwordModifies += t.passwordModifies;
+    sum.deletes += t.deletes;
+    sum.failures += t.failures;
+  }
+  return sum;
 }
 
 LdapConnection* LdapDirectory::connection(const QString& host, const QString& dn,
@@ -126,6 +177,61 @@ QString LdapDirectory::resolveDn(LdapConnection* conn, const QString& dn, Pendin
   return root;
 }
 
+LdapDirectory::Known* LdapDirectory::known(const QString& dn) {
+  const auto it = m_known.find(normalizeDn(dn));
+  if (it == m_known.end()) return nullptr;
+  if (nowMs() - it->second.learnedAtMs > kKnowledgeMs) {
+    m_known.erase(it);
+    return nullptr;
+  }
+  return &it->second;
+}
+
+void LdapDirectory::remember(const QString& dn, const QString& objectClass) {
+  const QString key = normalizeDn(dn);
+  // What is known already keeps its age, so no answer is kept longer than kKnowledgeMs.
+  if (key.isEmpty() || known(dn) != nullptr) return;
+  m_known[key] = Known{dn, objectClass, {}, nowMs()};
+}
+
+void LdapDirectory::setError(PendingError& err, const DirError& error) {
+  if (error.number == kErrNoSuchObject) m_known.clear();
+  err.set(error);
+}
+
+void LdapDirectory::failMissing(PendingError& err) {
+  m_known.clear();
+  fail(err, kErrNoSuchObject);
+}
+
+void LdapDirectory::readWantedGuids(LdapConnection* conn, const QString& parent) {
+  const auto wanted = m_wantedGuids.find(normalizeDn(parent));
+  if (wanted == m_wantedGuids.end()) return;
+  const std::vector<QString> dns = std::move(wanted->second);
+  m_wantedGuids.erase(wanted);
+  for (size_t at = 0; at < dns.size(); at += kGuidsPerRead) {
+    QString filter = QStringLiteral("(|");
+    for (size_t i = at; i < std::min(dns.size(), at + kGuidsPerRead); ++i) {
+      const std::optional<std::vector<Rdn>> rdns = parseDn(dns[i]);
+      if (!rdns || rdns->empty() || rdns->front().size() != 1) continue;
+      const RdnPart& part = rdns->front().front();
+      filter += u'(' + part.type + u'=' + escapeFilterValue(part.value) + u')';
+    }
+    filter += u')';
+    std::vector<LdapEntry> entries;
+    DirError error;
+    // What cannot be read here is read one by one when asked for.
+    if (!conn->search(parent, LdapScope::OneLevel, filter, {QStringLiteral("objectGUID")}, entries,
+                      &error, true)) {
+      continue;
+    }
+    for (const LdapEntry& e : entries) {
+      const QString guid = guidText(e.values(QStringLiteral("objectGUID")).value(0));
+      if (!guid.isEmpty()) m_guids[normalizeDn(e.dn)] = guid;
+    }
+  }
+}
+
 std::unique_ptr<DirObject> LdapDirectory::Bind(const QString& path, PendingError& err) {
   const AdsPath parsed = parseAdsPath(path);
   if (!parsed.valid) {
@@ -136,19 +242,25 @@ std::unique_ptr<DirObject> LdapDirectory::Bind(const QString& path, PendingError
   if (conn == nullptr) return nullptr;
   std::unique_ptr<DirObject> obj;
   const QString dn = resolveDn(conn, parsed.dn, err);
-  if (!dn.isEmpty()) {
+  if (const Known* k = dn.isEmpty() ? nullptr : known(dn)) {
+    obj = std::make_unique<DirObject>();
+    obj->host = parsed.host;
+    obj->dn = k->dn;
+    obj->objectClass = k->objectClass;
+  } else if (!dn.isEmpty()) {
     std::vector<LdapEntry> entries;
     DirError error;
     if (!conn->search(dn, LdapScope::Base, QStringLiteral("(objectClass=*)"),
                       {QStringLiteral("objectClass")}, entries, &error)) {
-      err.set(error);
+      setError(err, error);
     } else if (entries.empty()) {
-      fail(err, kErrNoSuchObject);
+      failMissing(err);
     } else {
       obj = std::make_unique<DirObject>();
       obj->host = parsed.host;
       obj->dn = entries.front().dn;
       obj->objectClass = entries.front().last(QStringLiteral("objectClass"));
+      remember(obj->dn, obj->objectClass);
     }
   }
   dropIfBroken(conn);
@@ -161,14 +273,13 @@ void LdapDirectory::SetInfo(DirObject& obj, PendingError& err) {
   // syntax error.
   if (!refuseEmptyValues(changes, err)) return;
   LdapConnection* conn = connection(obj.host, obj.dn, err);
-  if (conn != nullptr) {
-    if (obj.isNew) {
-      createEntry(conn, obj, changes, err);
-    } else {
-      modifyEntry(conn, obj, changes, err);
-    }
-    dropIfBroken(conn);
+  if (conn == nullptr) return;
+  if (obj.isNew) {
+    createEntry(conn, obj, changes, err);
+  } else {
+    modifyEntry(conn, obj, changes, err);
   }
+  dropIfBroken(conn);
   // The password text itself stays with the caller, which uses it for the
   // next account; modifyEntry wipes the buffers it made to send it.
 }
@@ -197,10 +308,16 @@ void LdapDirectory::createEntry(LdapConnection* conn, DirObject& obj, DirObject&
   m_createdAccountDn.clear();
   DirError error;
   if (!conn->add(obj.dn, values, &error)) {
-    err.set(error);
+    setError(err, error);
     return;
   }
   obj.isNew = false;
+  // Known from now on when its DN is sure to be the one the server keeps.
+  const QString parent = parentDn(obj.dn);
+  if (const Known* p = known(parent); p != nullptr && writtenAsServerWrites(obj.dn, p->dn)) {
+    remember(obj.dn, obj.objectClass);
+  }
+  m_wantedGuids[normalizeDn(parent)].push_back(obj.dn);
   if (sameName(obj.objectClass, "user")) {
     const StagedValue* staged = findStaged(changes, "userAccountControl");
     bool ok = true;
@@ -249,7 +366,7 @@ void LdapDirectory::modifyEntry(LdapConnection* conn, DirObject& obj, DirObject&
       DirError error;
       if (!conn->search(obj.dn, LdapScope::Base, QStringLiteral("(objectClass=*)"),
                         {QStringLiteral("userAccountControl")}, entries, &error)) {
-        err.set(error);
+        setError(err, error);
         for (LdapChange& m : mods) {
           if (m.isSecret) wipeSecret(m.values.front());
         }
@@ -280,7 +397,7 @@ void LdapDirectory::modifyEntry(LdapConnection* conn, DirObject& obj, DirObject&
     if (changes.password && !changes.password->isEmpty()) {
       error.description.replace(*changes.password, QStringLiteral("********"));
     }
-    err.set(error);
+    setError(err, error);
   }
 }
 
@@ -290,6 +407,9 @@ QString LdapDirectory::Get(const DirObject& obj, const QString& attribute, Pendi
     fail(err, kErrPropertyNotFound);
     return {};
   }
+  if (sameName(attribute, "distinguishedName")) {
+    if (const Known* k = known(obj.dn)) return k->dn;
+  }
   LdapConnection* conn = connection(obj.host, obj.dn, err);
   if (conn == nullptr) return {};
   QString value;
@@ -297,9 +417,9 @@ QString LdapDirectory::Get(const DirObject& obj, const QString& attribute, Pendi
   DirError error;
   if (!conn->search(obj.dn, LdapScope::Base, QStringLiteral("(objectClass=*)"), {attribute},
                     entries, &error)) {
-    err.set(error);
+    setError(err, error);
   } else if (entries.empty()) {
-    fail(err, kErrNoSuchObject);
+    failMissing(err);
   } else {
     value = entries.front().first(attribute);
     if (value.isEmpty() && sameName(attribute, "distinguishedName")) value = entries.front().dn;
@@ -321,12 +441,13 @@ std::vector<ChildObject> LdapDirectory::Children(const DirObject& container, Pen
   DirError error;
   if (!conn->search(container.dn, LdapScope::OneLevel, QStringLiteral("(objectClass=*)"),
                     {QStringLiteral("objectClass")}, entries, &error, true)) {
-    err.set(error);
+    setError(err, error);
   } else {
     result.reserve(entries.size());
     for (const LdapEntry& e : entries) {
       result.push_back(
           ChildObject{e.dn, firstRdnText(e.dn), e.last(QStringLiteral("objectClass"))});
+      remember(e.dn, result.back().objectClass);
     }
   }
   dropIfBroken(conn);
@@ -346,11 +467,18 @@ void LdapDirectory::Add(DirObject& group, const QString& memberPath, PendingErro
   LdapConnection* conn = connection(group.host, group.dn, err);
   if (conn == nullptr) return;
   const QString memberDn = resolveDn(conn, member.dn, err);
-  if (!memberDn.isEmpty()) {
+  const QString memberKey = normalizeDn(memberDn);
+  Known* k = known(group.dn);
+  if (k != nullptr && !memberKey.isEmpty() && k->members.count(memberKey) != 0) {
+    err.set(alreadyThere(LDAP_ALREADY_EXISTS));
+  } else if (!memberDn.isEmpty()) {
     std::vector<LdapChange> mods{
         LdapChange{LdapChange::Op::Add, QStringLiteral("member"), {memberDn.toUtf8()}, false}};
     DirError error;
-    if (!conn->modify(group.dn, mods, &error)) err.set(error);
+    const bool added = conn->modify(group.dn, mods, &error);
+    if (!added) setError(err, error);
+    k = known(group.dn);
+    if (k != nullptr && (added || error.number == kErrAlreadyExists)) k->members.insert(memberKey);
   }
   dropIfBroken(conn);
 }
@@ -366,7 +494,7 @@ bool LdapDirectory::HasMember(const DirObject& group, const QString& memberDn, P
   DirError error;
   const QString filter = QStringLiteral("(member=%1)").arg(escapeFilterValue(memberDn));
   if (!conn->search(group.dn, LdapScope::Base, filter, {QStringLiteral("1.1")}, entries, &error)) {
-    err.set(error);
+    setError(err, error);
   }
   dropIfBroken(conn);
   return !entries.empty();
@@ -388,11 +516,11 @@ QStringList LdapDirectory::Members(const DirObject& group, PendingError& err) {
     DirError error;
     if (!conn->search(group.dn, LdapScope::Base, QStringLiteral("(objectClass=*)"), {request},
                       entries, &error)) {
-      err.set(error);
+      setError(err, error);
       break;
     }
     if (entries.empty()) {
-      fail(err, kErrNoSuchObject);
+      failMissing(err);
       break;
     }
     QString next;
@@ -444,14 +572,23 @@ QString LdapDirectory::ObjectGuid(const DirObject& obj, PendingError& err) {
   }
   LdapConnection* conn = connection(obj.host, obj.dn, err);
   if (conn == nullptr) return {};
+  // Handed out once: asked again, the identity is read again.
+  const QString key = normalizeDn(obj.dn);
+  if (!m_guids.count(key)) readWantedGuids(conn, parentDn(obj.dn));
+  if (const auto it = m_guids.find(key); it != m_guids.end()) {
+    const QString guid = it->second;
+    m_guids.erase(it);
+    dropIfBroken(conn);
+    return guid;
+  }
   QString guid;
   std::vector<LdapEntry> entries;
   DirError error;
   if (!conn->search(obj.dn, LdapScope::Base, QStringLiteral("(objectClass=*)"),
                     {QStringLiteral("objectGUID")}, entries, &error)) {
-    err.set(error);
+    setError(err, error);
   } else if (entries.empty()) {
-    fail(err, kErrNoSuchObject);
+    failMissing(err);
   } else {
     guid = guidText(entries.front().values(QStringLiteral("objectGUID")).value(0));
     if (guid.isEmpty()) fail(err, kErrPropertyNotFound);
@@ -467,7 +604,7 @@ std::unique_ptr<DirObject> LdapDirectory::BindGuid(const QString& domain, const 
   if (bytes.isEmpty() ||
       !findInDomain(domain, QStringLiteral("(objectGUID=%1)").arg(escapeFilterBytes(bytes)),
                     {QStringLiteral("objectClass")}, &entry)) {
-    fail(err, kErrNoSuchObject);
+    failMissing(err);
     return nullptr;
   }
   auto obj = std::make_unique<DirObject>();
@@ -485,7 +622,15 @@ void LdapDirectory::DeleteObject(const DirObject& obj, PendingError& err) {
   LdapConnection* conn = connection(obj.host, obj.dn, err);
   if (conn == nullptr) return;
   DirError error;
-  if (!conn->remove(obj.dn, &error)) err.set(error);
+  if (conn->remove(obj.dn, &error)) {
+    // A deleted object leaves its groups.
+    const QString key = normalizeDn(obj.dn);
+    m_known.erase(key);
+    m_guids.erase(key);
+    for (auto& [dn, k] : m_known) k.members.erase(key);
+  } else {
+    setError(err, error);
+  }
   dropIfBroken(conn);
 }
 
@@ -506,7 +651,8 @@ void LdapDirectory::RemoveMember(DirObject& group, const QString& memberPath, Pe
     std::vector<LdapChange> mods{
         LdapChange{LdapChange::Op::Delete, QStringLiteral("member"), {memberDn.toUtf8()}, false}};
     DirError error;
-    if (!conn->modify(group.dn, mods, &error)) err.set(error);
+    if (!conn->modify(group.dn, mods, &error)) setError(err, error);
+    if (Known* k = known(group.dn)) k->members.erase(normalizeDn(memberDn));
   }
   dropIfBroken(conn);
 }

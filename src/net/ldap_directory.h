@@ -3,14 +3,14 @@
 #include <QString>
 #include <map>
 #include <memory>
+#include <set>
+#include <vector>
 
 #include "core/directory_service.h"
+#include "net/ldap_connection.h"
 #include "net/net_settings.h"
 
 namespace quill {
-
-class LdapConnection;
-struct LdapEntry;
 
 // The directory of a real domain over LDAP (libldap). It gives callers the
 // same paths, results and error numbers as the sandbox's MemoryDirectory.
@@ -25,6 +25,18 @@ struct LdapEntry;
 // lifetime (so a wrong password is not tried again and again), an
 // unreachable server for a few seconds (so a run against a dead server fails
 // fast instead of waiting out the timeout on every step).
+//
+// Every request is a round trip to the server, and a run over a slow network
+// spends most of its time waiting for answers it already has. So the object
+// remembers, for a few minutes, what the server told it or took from it: the
+// objects it bound, listed or created (a Bind of one of them, or
+// "distinguishedName" of one it created, needs no request) and the members
+// it added or that the server said are in place (adding one of them again
+// gives kErrAlreadyExists, the server's answer, at once). Nothing else is
+// answered from memory: every add of an object and every account name goes
+// to the server, whose answer stays the authority, and an answer that says
+// an object is missing forgets everything. The identities of the objects it
+// created are read in one search per container when the first is asked for.
 class LdapDirectory : public DirectoryService {
  public:
   explicit LdapDirectory(const NetSettings& settings);
@@ -49,6 +61,8 @@ class LdapDirectory : public DirectoryService {
 
   // The server address used for host ("127.0.0.1" when dcHost says so).
   QString serverFor(const QString& host) const;
+  // The requests sent so far on the connections open now.
+  LdapConnection::Tally tally() const;
 
  private:
   struct Failure {
@@ -63,12 +77,32 @@ class LdapDirectory : public DirectoryService {
   void dropIfBroken(LdapConnection* conn);
   // The stored DN an ADSI dn stands for: the domain root for an empty dn.
   QString resolveDn(LdapConnection* conn, const QString& dn, PendingError& err);
+  // Adds obj with changes (and then sets its password and enabling, when
+  // staged) and notes what the add made known.
   void createEntry(LdapConnection* conn, DirObject& obj, DirObject& changes, PendingError& err);
   void modifyEntry(LdapConnection* conn, DirObject& obj, DirObject& changes, PendingError& err);
   // Whether a subtree search of the domain of domain with filter finds an
   // entry; its first entry in *found when given. Failures are false.
   bool findInDomain(const QString& domain, const QString& filter, const QStringList& attributes,
                     LdapEntry* found);
+  // Sets error as err's; an object the server says is missing makes
+  // everything remembered doubtful, so it is all forgotten.
+  void setError(PendingError& err, const DirError& error);
+  void failMissing(PendingError& err);
+
+  // What the server told this object about an object of the directory.
+  struct Known {
+    QString dn;  // as the server gives it
+    QString objectClass;
+    std::set<QString> members;  // normalized DNs the server took or said are members
+    qint64 learnedAtMs = 0;
+  };
+  // The knowledge of dn, or nullptr when there is none or it is too old.
+  Known* known(const QString& dn);
+  void remember(const QString& dn, const QString& objectClass);
+  // Reads the identities of the objects created here below parent that were
+  // not asked for yet, in one search per hundred of them.
+  void readWantedGuids(LdapConnection* conn, const QString& parent);
 
   NetSettings m_settings;  // the password is a copy of its own, wiped on destruction
   // The account the last add created and the userAccountControl it stored, so that enabling
@@ -76,6 +110,9 @@ class LdapDirectory : public DirectoryService {
   // next add or modify, whatever its object.
   QString m_createdAccountDn;
   qint64 m_createdAccountControl = 0;
+  std::map<QString, Known> m_known;    // by normalized DN
+  std::map<QString, QString> m_guids;  // read, not yet asked for: objectGUID text by normalized DN
+  std::map<QString, std::vector<QString>> m_wantedGuids;  // DNs created here, by normalized parent
   std::map<QString, std::unique_ptr<LdapConnection>> m_connections;  // by server URI
   std::map<QString, Failure> m_failures;                             // by server URI
 };
