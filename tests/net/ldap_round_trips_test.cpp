@@ -8,11 +8,12 @@
 #include "engine/run_context.h"
 #include "engine/run_log.h"
 #include "engine/user_accounts.h"
+#include "net/ldap_directory.h"
 #include "sandbox/sandbox.h"
 #include "sandbox/sandbox_file_system.h"
 #include "sandbox/sandbox_share_service.h"
 #include "support/qt_print.h"
-#include "support/samba_fixture.h"
+#include "support/samba_dc.h"
 #include "support/scripted_host.h"
 
 namespace quill {
@@ -25,10 +26,16 @@ class SambaRoundTrips : public test::SambaTest {
   void SetUp() override {
     SambaTest::SetUp();
     if (IsSkipped()) return;
-    m_ou = makeOu(u"Rt"_s);
-    ASSERT_TRUE(m_ou);
+    m_dir = std::make_unique<LdapDirectory>(dc().settings());
+    PendingError err;
+    const std::unique_ptr<DirObject> root = m_dir->Bind(rootPath(), err);
+    ASSERT_TRUE(root) << err.description().toStdString();
+    m_ou = m_dir->Create(*root, u"organizationalUnit"_s, u"OU="_s + test::uniqueName(u"Rt"_s), err);
+    m_dir->SetInfo(*m_ou, err);
+    ASSERT_FALSE(err.isSet()) << err.description().toStdString();
     requests();
   }
+  QString pathOf(const QString& dn) const { return rootPath() + u'/' + dn; }
 
   // Requests sent by m_dir since the last call, as "searches adds modifies".
   QString requests() {
@@ -49,6 +56,7 @@ class SambaRoundTrips : public test::SambaTest {
     return group;
   }
 
+  std::unique_ptr<LdapDirectory> m_dir;
   std::unique_ptr<DirObject> m_ou;
   LdapConnection::Tally m_seen;
 };
@@ -69,7 +77,7 @@ TEST_F(SambaRoundTrips, AnAccountCostsOneAddAndOneModifyAndEndsAsWhenEverythingI
   // name taken out), its log lines and the account's attributes, as one list.
   auto account = [&](DirectoryService& directory, const QString& last) {
     RunContext ctx(host, directory, sandbox->files(), sandbox->shares(), log, patterns);
-    ctx.domain.DomainFqdn = m_dc->domain();
+    ctx.domain.DomainFqdn = dc().domain();
     const qsizetype before = host.helpHistory().size();
     const UserRecord person(u"Ann,"_s + last + u",Clerk,Rt,C,555-0100"_s);
     QString dn;
@@ -78,7 +86,7 @@ TEST_F(SambaRoundTrips, AnAccountCostsOneAddAndOneModifyAndEndsAsWhenEverythingI
     seen += host.helpHistory().mid(before);
     for (const QString& name :
          {u"userAccountControl"_s, u"pwdLastSet"_s, u"description"_s, u"telephoneNumber"_s}) {
-      seen << name + u'=' + m_dc->attributeValues(dn, name).join(u'|');
+      seen << name + u'=' + dc().values(dn, name).join(u'|');
     }
     return seen;
   };
@@ -87,7 +95,7 @@ TEST_F(SambaRoundTrips, AnAccountCostsOneAddAndOneModifyAndEndsAsWhenEverythingI
   const QStringList known = account(*m_dir, u"Known"_s);
   EXPECT_EQ(requests(), u"0 1 1"_s);
   EXPECT_EQ(known.front(), QString::number(kUserCreated)) << known.join(u'|').toStdString();
-  LdapDirectory fresh(m_dc->adminSettings());
+  LdapDirectory fresh(dc().settings());
   EXPECT_EQ(known, account(fresh, u"Asked"_s));
 }
 
@@ -112,7 +120,7 @@ TEST_F(SambaRoundTrips, KnownObjectsAndMembersNeedNoRequestButEveryAddOfAnObject
   EXPECT_FALSE(err.isSet()) << err.description().toStdString();
   m_dir->Add(*bound, pathOf(inner->dn), err);
   EXPECT_EQ(requests(), u"0 0 1"_s);
-  LdapDirectory fresh(m_dc->adminSettings());
+  LdapDirectory fresh(dc().settings());
   PendingError server;
   std::unique_ptr<DirObject> freshGroup = fresh.Bind(pathOf(group->dn), server);
   ASSERT_TRUE(freshGroup);
@@ -124,7 +132,7 @@ TEST_F(SambaRoundTrips, KnownObjectsAndMembersNeedNoRequestButEveryAddOfAnObject
 TEST_F(SambaRoundTrips, AnObjectTheServerSaysIsMissingMakesEverythingKnownBeAskedAgain) {
   const std::unique_ptr<DirObject> gone = makeGroup(u"RtGone"_s);
   const std::unique_ptr<DirObject> kept = makeGroup(u"RtKept"_s);
-  ASSERT_TRUE(m_dc->modify(("dn: " + gone->dn + "\nchangetype: delete\n").toUtf8(), false));
+  ASSERT_TRUE(dc().modify("dn: " + gone->dn + "\nchangetype: delete\n", false));
   requests();
   PendingError err;
   m_dir->Add(*gone, pathOf(kept->dn), err);
@@ -142,7 +150,7 @@ TEST_F(SambaRoundTrips, IdentitiesOfObjectsMadeInOneContainerAreReadTogetherAndH
   for (const QString& name : {u"RtOne"_s, u"RtTwo"_s, u"RtThree"_s})
     made.push_back(makeGroup(name));
   requests();
-  LdapDirectory fresh(m_dc->adminSettings());
+  LdapDirectory fresh(dc().settings());
   for (const auto& obj : made) {
     PendingError err, server;
     const QString guid = m_dir->ObjectGuid(*obj, err);
