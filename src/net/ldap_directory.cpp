@@ -454,19 +454,26 @@ std::vector<ChildObject> LdapDirectory::Children(const DirObject& container, Pen
   return result;
 }
 
-void LdapDirectory::Add(DirObject& group, const QString& memberPath, PendingError& err) {
+LdapConnection* LdapDirectory::memberChange(const DirObject& group, const QString& memberPath,
+                                            QString* memberDn, PendingError& err) {
   if (group.isNew) {
     fail(err, kErrNoSuchObject);
-    return;
+    return nullptr;
   }
   const AdsPath member = parseAdsPath(memberPath);
   if (!member.valid) {
     fail(err, kErrInvalidDnSyntax);
-    return;
+    return nullptr;
   }
   LdapConnection* conn = connection(group.host, group.dn, err);
+  if (conn != nullptr) *memberDn = resolveDn(conn, member.dn, err);
+  return conn;
+}
+
+void LdapDirectory::Add(DirObject& group, const QString& memberPath, PendingError& err) {
+  QString memberDn;
+  LdapConnection* conn = memberChange(group, memberPath, &memberDn, err);
   if (conn == nullptr) return;
-  const QString memberDn = resolveDn(conn, member.dn, err);
   const QString memberKey = normalizeDn(memberDn);
   Known* k = known(group.dn);
   if (k != nullptr && !memberKey.isEmpty() && k->members.count(memberKey) != 0) {
@@ -635,18 +642,9 @@ void LdapDirectory::DeleteObject(const DirObject& obj, PendingError& err) {
 }
 
 void LdapDirectory::RemoveMember(DirObject& group, const QString& memberPath, PendingError& err) {
-  if (group.isNew) {
-    fail(err, kErrNoSuchObject);
-    return;
-  }
-  const AdsPath member = parseAdsPath(memberPath);
-  if (!member.valid) {
-    fail(err, kErrInvalidDnSyntax);
-    return;
-  }
-  LdapConnection* conn = connection(group.host, group.dn, err);
+  QString memberDn;
+  LdapConnection* conn = memberChange(group, memberPath, &memberDn, err);
   if (conn == nullptr) return;
-  const QString memberDn = resolveDn(conn, member.dn, err);
   if (!memberDn.isEmpty()) {
     std::vector<LdapChange> mods{
         LdapChange{LdapChange::Op::Delete, QStringLiteral("member"), {memberDn.toUtf8()}, false}};

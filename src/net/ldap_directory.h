@@ -77,6 +77,11 @@ class LdapDirectory : public DirectoryService {
   void dropIfBroken(LdapConnection* conn);
   // The stored DN an ADSI dn stands for: the domain root for an empty dn.
   QString resolveDn(LdapConnection* conn, const QString& dn, PendingError& err);
+  // The connection for a change of group's members and the DN of the member
+  // at memberPath (empty, with err set, when it cannot be found); nullptr
+  // with err set when the change cannot be made at all.
+  LdapConnection* memberChange(const DirObject& group, const QString& memberPath, QString* memberDn,
+                               PendingError& err);
   // Adds obj with changes (and then sets its password and enabling, when
   // staged) and notes what the add made known.
   void createEntry(LdapConnection* conn, DirObject& obj, DirObject& changes, PendingError& err);
