@@ -348,11 +348,10 @@ void DirectoryOverlay::DeleteObject(const DirObject& obj, PendingError& err) {
   if (o != nullptr && o->made) {
     const QString sam = o->values.value(key(QStringLiteral("sAMAccountName"))).value(0);
     if (!sam.isEmpty()) m_accountNames.remove(sam.toCaseFolded());
-    m_objects.remove(ndn);
   } else {
-    m_objects.remove(ndn);
-    m_deleted.insert(ndn);
+    m_deleted.insert(ndn);  // the server's object, hidden from now on
   }
+  m_objects.remove(ndn);
   ++m_tally.deleted;
 }
 

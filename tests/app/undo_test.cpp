@@ -61,6 +61,13 @@ TEST_F(UndoTest, TakesBackEveryChangeAndASecondUndoFindsThemGone) {
   const test::Exit first = undo();
   EXPECT_EQ(first.status, 0) << first.out.toStdString();
   EXPECT_EQ(dry.out, first.out);
+  for (const char* line :
+       {"Removing the share 'Sales_Private$' on 'files'.",
+        "Removing directory '\\\\files\\data\\All\\Sales\\Sales_Private'.",
+        "Deleting 'LDAP://example.test/CN=John Smith,OU=Sales,OU=Users,OU=OU's,DC=example,DC=test'"
+        "..."}) {
+    EXPECT_TRUE(first.out.contains(QLatin1String(line))) << line;
+  }
   EXPECT_EQ(entries(), directory);
   EXPECT_EQ(world(), rest);
   const test::Exit second = undo();

@@ -83,6 +83,9 @@ TEST_P(DirectoryContract, MakesAUserDisabledAndCompletesItWhenThePasswordIsTaken
   EXPECT_TRUE(w->hasPassword(dn, sam, password) && !w->hasPassword(dn, sam, password + '?'));
   EXPECT_EQ((w->values(dn, "unicodePwd") + w->values(dn, "userPassword")).filter(password),
             QStringList());
+  // Each object has an identity of its own, which an undo finds it by after a rename.
+  const QString guid = dir().ObjectGuid(*user, err);
+  EXPECT_FALSE(guid.isEmpty() || guid == dir().ObjectGuid(*ou, err)) << guid;
   // A new name through an attribute is refused; an empty value before anything is stored.
   dir().Put(*ou, "ou", "Renamed");
   dir().SetInfo(*ou, err);
