@@ -290,10 +290,24 @@ void LdapDirectory::createEntry(LdapConnection* conn, DirObject& obj, DirObject&
   values.push_back(LdapChange{LdapChange::Op::Add, QStringLiteral("objectClass"),
                               utf8Values(objectClassesForNew(obj.objectClass)), false});
   const bool isUser = sameName(obj.objectClass, "user") || sameName(obj.objectClass, "computer");
-  if (isUser && findStaged(changes, "userAccountControl") == nullptr) {
+  const bool flagsStaged = findStaged(changes, "userAccountControl") != nullptr;
+  // An account and its password in one add, over an encrypted connection only:
+  // the password comes before the staged pwdLastSet 0, and the flags are those
+  // the enabling leaves.
+  const bool withPassword = isUser && !flagsStaged && changes.password && conn->isEncrypted();
+  qint64 accountControl = kNewUserAccountControl;
+  if (withPassword) {
+    accountControl =
+        accountControlAfter(accountControl, changes.accountDisabled.value_or(true), true);
+    values.push_back(LdapChange{LdapChange::Op::Add,
+                                QStringLiteral("unicodePwd"),
+                                {unicodePwdValue(*changes.password)},
+                                true});
+  }
+  if (isUser && !flagsStaged) {
     values.push_back(LdapChange{LdapChange::Op::Add,
                                 QStringLiteral("userAccountControl"),
-                                {QByteArray::number(kNewUserAccountControl)},
+                                {QByteArray::number(accountControl)},
                                 false});
   }
   if (sameName(obj.objectClass, "group") && findStaged(changes, "groupType") == nullptr) {
@@ -308,10 +322,17 @@ void LdapDirectory::createEntry(LdapConnection* conn, DirObject& obj, DirObject&
   m_createdAccountDn.clear();
   DirError error;
   if (!conn->add(obj.dn, values, &error)) {
+    if (withPassword && !changes.password->isEmpty()) {
+      error.description.replace(*changes.password, QStringLiteral("********"));
+    }
     setError(err, error);
     return;
   }
   obj.isNew = false;
+  if (withPassword) {  // stored with the add
+    changes.password.reset();
+    changes.accountDisabled.reset();
+  }
   // Known from now on when its DN is sure to be the one the server keeps.
   const QString parent = parentDn(obj.dn);
   if (const Known* p = known(parent); p != nullptr && writtenAsServerWrites(obj.dn, p->dn)) {
@@ -322,7 +343,7 @@ void LdapDirectory::createEntry(LdapConnection* conn, DirObject& obj, DirObject&
     const StagedValue* staged = findStaged(changes, "userAccountControl");
     bool ok = true;
     m_createdAccountControl =
-        staged != nullptr ? staged->values.value(0).toLongLong(&ok) : kNewUserAccountControl;
+        staged != nullptr ? staged->values.value(0).toLongLong(&ok) : accountControl;
     if (ok) m_createdAccountDn = obj.dn;
   }
   // The password and the enabling go to the stored account.
