@@ -202,16 +202,8 @@ TEST_F(HostileInput, AnUnwritableLogIsSaidOnceAndTheRunGoesOn) {
 }
 
 TEST_F(HostileInput, ASignalEndsTheRunAfterThePersonAndKeepsItsWork) {
-  QStringList persons;
-  for (int i = 0; i < 20000; ++i) persons << QStringLiteral("F%1,L%1,d,D%2,C,1").arg(i).arg(i % 40);
-  const QString csv = list(persons);
-  const QString pw = write("pw", "Secret-1\n");
   QProcess p;
-  p.setWorkingDirectory(m_tmp.path());
-  p.start(QStringLiteral(QUILL_BINARY), {"--batch", "--sandbox", path("S"), "--csv", csv,
-                                         "--dir-root", "\\\\files\\data", "--password-file", pw});
-  ASSERT_TRUE(p.waitForStarted());
-  const pid_t pid = static_cast<pid_t>(p.processId());
+  const pid_t pid = static_cast<pid_t>(startLongRun(p));
   ASSERT_GT(pid, 0);
   ASSERT_TRUE(p.waitForReadyRead(60000));
   ::kill(pid, SIGTERM);

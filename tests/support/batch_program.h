@@ -62,6 +62,21 @@ class BatchProgram : public ::testing::Test {
                              "--password-file", pw} +
                  flags);
   }
+  // Starts, in p, a batch run of 20,000 persons in 40 departments on the
+  // sandbox S, long enough to be interrupted; its process id.
+  qint64 startLongRun(QProcess& p) {
+    QStringList persons;
+    for (int i = 0; i < 20000; ++i) {
+      persons << QStringLiteral("F%1,L%1,d,D%2,C,1").arg(i).arg(i % 40);
+    }
+    const QString csv = list(persons);
+    const QString pw = write(QStringLiteral("pw"), "Secret-1\n");
+    p.setWorkingDirectory(m_tmp.path());
+    p.start(QStringLiteral(QUILL_BINARY), {"--batch", "--sandbox", path("S"), "--csv", csv,
+                                           "--dir-root", "\\\\files\\data", "--password-file", pw});
+    EXPECT_TRUE(p.waitForStarted());
+    return p.processId();
+  }
   // The sandbox S made and left as a new one is.
   void freshSandbox() {
     ASSERT_EQ(quill({"--batch", "--sandbox",        path("S"), "--csv",
