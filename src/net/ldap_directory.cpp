@@ -452,11 +452,7 @@ QString LdapDirectory::Get(const DirObject& obj, const QString& attribute, Pendi
 
 std::vector<ChildObject> LdapDirectory::Children(const DirObject& container, PendingError& err) {
   std::vector<ChildObject> result;
-  if (container.isNew) {
-    fail(err, kErrNoSuchObject);
-    return result;
-  }
-  LdapConnection* conn = connection(container.host, container.dn, err);
+  LdapConnection* conn = storedConnection(container, err);
   if (conn == nullptr) return result;
   std::vector<LdapEntry> entries;
   DirError error;
@@ -473,6 +469,14 @@ std::vector<ChildObject> LdapDirectory::Children(const DirObject& container, Pen
   }
   dropIfBroken(conn);
   return result;
+}
+
+LdapConnection* LdapDirectory::storedConnection(const DirObject& obj, PendingError& err) {
+  if (obj.isNew) {
+    fail(err, kErrNoSuchObject);
+    return nullptr;
+  }
+  return connection(obj.host, obj.dn, err);
 }
 
 LdapConnection* LdapDirectory::memberChange(const DirObject& group, const QString& memberPath,
@@ -512,11 +516,7 @@ void LdapDirectory::Add(DirObject& group, const QString& memberPath, PendingErro
 }
 
 bool LdapDirectory::HasMember(const DirObject& group, const QString& memberDn, PendingError& err) {
-  if (group.isNew) {
-    fail(err, kErrNoSuchObject);
-    return false;
-  }
-  LdapConnection* conn = connection(group.host, group.dn, err);
+  LdapConnection* conn = storedConnection(group, err);
   if (conn == nullptr) return false;
   std::vector<LdapEntry> entries;
   DirError error;
@@ -530,11 +530,7 @@ bool LdapDirectory::HasMember(const DirObject& group, const QString& memberDn, P
 
 QStringList LdapDirectory::Members(const DirObject& group, PendingError& err) {
   QStringList members;
-  if (group.isNew) {
-    fail(err, kErrNoSuchObject);
-    return members;
-  }
-  LdapConnection* conn = connection(group.host, group.dn, err);
+  LdapConnection* conn = storedConnection(group, err);
   if (conn == nullptr) return members;
   // A server gives a large group's members in ranges ("member;range=0-1499");
   // the next range is asked for until the last one ("...-*") has come.
@@ -594,11 +590,7 @@ bool LdapDirectory::AccountNameTaken(const QString& domain, const QString& name)
 }
 
 QString LdapDirectory::ObjectGuid(const DirObject& obj, PendingError& err) {
-  if (obj.isNew) {
-    fail(err, kErrNoSuchObject);
-    return {};
-  }
-  LdapConnection* conn = connection(obj.host, obj.dn, err);
+  LdapConnection* conn = storedConnection(obj, err);
   if (conn == nullptr) return {};
   // Handed out once: asked again, the identity is read again.
   const QString key = normalizeDn(obj.dn);
@@ -643,11 +635,7 @@ std::unique_ptr<DirObject> LdapDirectory::BindGuid(const QString& domain, const 
 }
 
 void LdapDirectory::DeleteObject(const DirObject& obj, PendingError& err) {
-  if (obj.isNew) {
-    fail(err, kErrNoSuchObject);
-    return;
-  }
-  LdapConnection* conn = connection(obj.host, obj.dn, err);
+  LdapConnection* conn = storedConnection(obj, err);
   if (conn == nullptr) return;
   DirError error;
   if (conn->remove(obj.dn, &error)) {

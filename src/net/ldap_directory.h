@@ -77,6 +77,9 @@ class LdapDirectory : public DirectoryService {
   void dropIfBroken(LdapConnection* conn);
   // The stored DN an ADSI dn stands for: the domain root for an empty dn.
   QString resolveDn(LdapConnection* conn, const QString& dn, PendingError& err);
+  // The connection for an object the directory holds; nullptr with err set
+  // (no such object for one not stored yet) when there is none.
+  LdapConnection* storedConnection(const DirObject& obj, PendingError& err);
   // The connection for a change of group's members and the DN of the member
   // at memberPath (empty, with err set, when it cannot be found); nullptr
   // with err set when the change cannot be made at all.
