@@ -300,6 +300,13 @@ QString parentDn(const QString& dn) {
   return dn.mid(begin, parsed->back().end - begin);
 }
 
+QString dnText(const QString& dn) {
+  const std::optional<std::vector<ParsedRdn>> parsed = parseWithSpans(dn);
+  if (!parsed || parsed->empty()) return {};
+  const qsizetype begin = parsed->front().begin;
+  return dn.mid(begin, parsed->back().end - begin);
+}
+
 QString firstRdnText(const QString& dn) {
   const std::optional<std::vector<ParsedRdn>> parsed = parseWithSpans(dn);
   if (!parsed || parsed->empty()) return {};

@@ -47,6 +47,10 @@ QString normalizeRdn(const Rdn& rdn);
 // one-RDN DN or a DN that does not parse.
 QString parentDn(const QString& dn);
 
+// dn as written without the blanks before it and after its last significant
+// character; an escaped blank stays. Empty for a DN that does not parse.
+QString dnText(const QString& dn);
+
 // The first RDN of dn as text, escaped as in the DN ("OU=Sales").
 QString firstRdnText(const QString& dn);
 

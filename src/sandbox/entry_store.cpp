@@ -187,7 +187,9 @@ bool EntryStore::store(const LdifRecord& record, Place place, QString* error) {
   auto entry = std::make_unique<DirEntry>();
   DirEntry* parent = nullptr;
   if (place == Place::Root) {
-    entry->dn = record.dn.trimmed();
+    // Not QString::trimmed(): that would cut an escaped blank ("DC=a\ ")
+    // and leave a DN that no longer parses.
+    entry->dn = dnText(record.dn);
   } else if (existing != nullptr) {
     entry->dn = existing->dn;
   } else {

@@ -103,6 +103,8 @@ TEST(DnNormalizeTest, EqualNamesCompareEqualAndParentsKeepTheirText) {
   EXPECT_EQ(parentDn("not a dn"), "");
   EXPECT_EQ(firstRdnText(" OU=Sales ,DC=x"), "OU=Sales");
   EXPECT_EQ(firstRdnText("CN=x+UID=7,DC=y"), "CN=x+UID=7");
+  EXPECT_EQ(dnText("  OU=a\\ , DC=x  "), "OU=a\\ , DC=x");
+  EXPECT_EQ(dnText("not a dn"), "");
 }
 
 }  // namespace

@@ -11,6 +11,12 @@
 namespace quill {
 namespace {
 
+QByteArray appendedDnLine(const QString& dn) {
+  QByteArray line;
+  appendLdifLine(line, "dn", dn);
+  return line;
+}
+
 // What the writer writes reads back: the random-input test below shows it.
 TEST(LdifTest, WriterEncodesWhatIsNotASafeString) {
   const QString nul = QStringView(u"a\0b", 3).toString();
@@ -84,6 +90,25 @@ TEST(MemoryDirectoryLdifTest, FailedLoadLeavesTheContentUnchanged) {
     EXPECT_FALSE(dir.fromLdif(text, &error) || error.isEmpty()) << text.toStdString();
     EXPECT_EQ(dir.toLdif(), before);
     EXPECT_EQ(dir.domainFqdn(), "example.test");
+  }
+}
+
+// Blanks a DN escapes belong to it; blanks around it do not. Either way the
+// directory written out loads again to the same text.
+TEST(MemoryDirectoryLdifTest, DomainRootKeepsItsEscapedBlanks) {
+  const struct {
+    QByteArray dnLine;
+    QString dn;
+  } cases[] = {{"dn: DC=a\\ \n", "DC=a\\ "},
+               {"dn::IERDPWEgICA=\n", "DC=a"},  // " DC=a   "
+               {"dn: DC=a\\20,DC=b\n", "DC=a\\20,DC=b"}};
+  for (const auto& c : cases) {
+    MemoryDirectory dir("example.test"), again("example.test");
+    QString error;
+    ASSERT_TRUE(dir.fromLdif(c.dnLine + "objectClass: domainDNS\n", &error)) << error.toStdString();
+    EXPECT_TRUE(dir.toLdif().contains(appendedDnLine(c.dn))) << dir.toLdif().toStdString();
+    ASSERT_TRUE(again.fromLdif(dir.toLdif(), &error)) << error.toStdString();
+    EXPECT_EQ(again.toLdif(), dir.toLdif());
   }
 }
 
