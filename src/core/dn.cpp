@@ -193,6 +193,11 @@ std::optional<std::vector<ParsedRdn>> parseWithSpans(const QString& dn) {
   return DnParser(dn).parse();
 }
 
+// The text of dn from the start of first to the end of last, as written.
+QString spanText(const QString& dn, const ParsedRdn& first, const ParsedRdn& last) {
+  return dn.mid(first.begin, last.end - first.begin);
+}
+
 QString normalizeValue(const QString& value) {
   return value.normalized(QString::NormalizationForm_C).toCaseFolded();
 }
@@ -296,22 +301,19 @@ QString normalizeDn(const QString& dn) {
 QString parentDn(const QString& dn) {
   const std::optional<std::vector<ParsedRdn>> parsed = parseWithSpans(dn);
   if (!parsed || parsed->size() < 2) return {};
-  const qsizetype begin = (*parsed)[1].begin;
-  return dn.mid(begin, parsed->back().end - begin);
+  return spanText(dn, (*parsed)[1], parsed->back());
 }
 
 QString dnText(const QString& dn) {
   const std::optional<std::vector<ParsedRdn>> parsed = parseWithSpans(dn);
   if (!parsed || parsed->empty()) return {};
-  const qsizetype begin = parsed->front().begin;
-  return dn.mid(begin, parsed->back().end - begin);
+  return spanText(dn, parsed->front(), parsed->back());
 }
 
 QString firstRdnText(const QString& dn) {
   const std::optional<std::vector<ParsedRdn>> parsed = parseWithSpans(dn);
   if (!parsed || parsed->empty()) return {};
-  const ParsedRdn& first = parsed->front();
-  return dn.mid(first.begin, first.end - first.begin);
+  return spanText(dn, parsed->front(), parsed->front());
 }
 
 }  // namespace quill
